@@ -1,0 +1,16 @@
+#!/bin/sh
+# Installs what Tamiro needs to build, run and test on Debian 12; skips what is there.
+set -e
+packages="build-essential cmake ninja-build pkg-config
+  qt6-base-dev qt6-translations-l10n libjpeg62-turbo-dev libsndfile1-dev libpulse-dev libcurl4-openssl-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xauth x11-utils xdotool trayer dbus dbus-bin fonts-wqy-microhei"
+missing=""
+for p in $packages; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+done
+[ -z "$missing" ] && exit 0
+echo "Installing:$missing"
+if [ "$(id -u)" -eq 0 ]; then sudo=""; else sudo="sudo"; fi
+$sudo apt-get update -q
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends $missing

@@ -1,0 +1,29 @@
+// State shared by the subsystems, living as long as the process.
+#pragma once
+
+#include <string>
+
+#include "platform/rtl/DateTime.h"
+
+// Activity log: the line composed last, and the day the next day change is tested against.
+extern std::string LogLine;
+extern TDateTime LogDay;
+
+// Record list: the row count (also the index of the next row), and the record being added.
+extern int RecordCount;
+extern std::string NewRingMode;
+extern std::string NewAlarmTime;
+
+// Schedule: "" before the first Start, then "Start" or "Stop"; records armed by the last Start.
+extern std::string AlarmState;
+extern int ActiveCount;
+
+// Ringing: whose sound is in the player ("Nzls" alarm, "Zdls" chime), watcher hits,
+// and the last position and length the player reported, as hh:mm:ss.
+extern std::string RingSource;
+extern int EndHitCount;
+extern std::string PlayPositionText;
+extern std::string StreamDurationText;
+
+// Back to the values of a fresh process (each test starts as one).
+void ResetUnitVar();

@@ -1,0 +1,2 @@
+// Placeholder until the Qt entry lands.
+int main() { return 0; }

@@ -1,0 +1,131 @@
+// Building the widget tree of a form and the state every kind shares.
+#include "platform/qt/QtPeers.h"
+
+#include <QSignalBlocker>
+#include <algorithm>
+#include <vector>
+
+#include "platform/qt/QtConvert.h"
+#include "platform/vcl/Controls.h"
+#include "platform/vcl/Forms.h"
+
+Peer::Peer(QtPeers& peers, TControl& control, QWidget* widget)
+    : peers_(peers), control_(control), widget_(widget), defaultFocus_(widget->focusPolicy()) {
+  widget->setObjectName(ToQ(control.Name()));
+}
+
+void Peer::Push() {
+  if (!widget_) return;
+  QSignalBlocker block(widget_);
+  PushGeometry();
+  widget_->setEnabled(control_.Enabled());
+  PushColor();
+  PushCaption();
+  PushState();
+  PushVisible();
+  bool tabStop = control_.TabStop && control_.Visible() && defaultFocus_ != Qt::NoFocus;
+  widget_->setFocusPolicy(tabStop ? defaultFocus_ : Qt::NoFocus);
+}
+
+void Peer::PushGeometry() { widget_->setGeometry(control_.Left(), control_.Top(), control_.Width(), control_.Height()); }
+
+void Peer::PushVisible() { widget_->setVisible(control_.Visible()); }
+
+void Peer::PushColor() {
+  QPalette palette = widget_->parentWidget() ? widget_->parentWidget()->palette() : widget_->palette();
+  if (auto color = ToColor(control_.FontColor())) {
+    for (auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+      palette.setColor(QPalette::Active, role, *color), palette.setColor(QPalette::Inactive, role, *color);
+    widget_->setPalette(palette);
+  } else {
+    widget_->setPalette(QPalette());
+  }
+}
+
+void Peer::User(const std::function<void()>& action) {
+  QPointer<QWidget> alive(widget_);
+  action();
+  if (alive) Push();
+}
+
+void Peer::Describe(const QString& name) { widget_->setAccessibleName(name); }
+
+QtPeers::QtPeers() = default;
+
+QtPeers::~QtPeers() {
+  // Windows left over (a form never destroyed) go with their widgets.
+  std::vector<QWidget*> windows;
+  for (auto& [control, peer] : peers_)
+    if (dynamic_cast<const TForm*>(control) && peer->Widget()) windows.push_back(peer->Widget());
+  peers_.clear();
+  for (QWidget* window : windows) delete window;
+}
+
+QWidget* QtPeers::Build(TForm& form) {
+  if (QWidget* existing = WindowOf(&form)) return existing;
+  auto formPeer = MakeFormPeer(*this, form);
+  QWidget* window = formPeer->ChildHost();
+  peers_[&form] = std::move(formPeer);
+  BuildChildren(form, window);
+  QWidget* previous = nullptr;
+  ChainTabOrder(form, previous);
+  // Pushed after every widget exists: the form's push places the docked status bar.
+  for (auto& [control, peer] : peers_) peer->Push();
+  return peers_[&form]->Widget();
+}
+
+void QtPeers::BuildChildren(TWinControl& parent, QWidget* host) {
+  for (TControl* child : parent.Controls()) {
+    std::unique_ptr<Peer> peer = MakeListViewPeer(*this, *child, host);
+    if (!peer) peer = MakeInputPeer(*this, *child, host);
+    if (!peer) peer = MakeBasicPeer(*this, *child, host);
+    if (!peer) continue;
+    QWidget* childHost = peer->ChildHost();
+    peers_[child] = std::move(peer);
+    if (auto* container = dynamic_cast<TWinControl*>(child)) BuildChildren(*container, childHost);
+  }
+}
+
+// The keyboard order: the children of a parent by TabOrder, each container's own children
+// right after the container.
+void QtPeers::ChainTabOrder(TWinControl& parent, QWidget*& previous) {
+  std::vector<TControl*> children(parent.Controls().begin(), parent.Controls().end());
+  std::stable_sort(children.begin(), children.end(), [](TControl* a, TControl* b) {
+    int ka = a->TabOrder < 0 ? 1 << 30 : a->TabOrder, kb = b->TabOrder < 0 ? 1 << 30 : b->TabOrder;
+    return ka < kb;
+  });
+  for (TControl* child : children) {
+    QWidget* widget = WidgetOf(*child);
+    if (widget && widget->focusPolicy() != Qt::NoFocus) {
+      if (previous) QWidget::setTabOrder(previous, widget);
+      previous = widget;
+    }
+    if (auto* container = dynamic_cast<TWinControl*>(child)) ChainTabOrder(*container, previous);
+  }
+}
+
+void QtPeers::Remove(TForm& form) {
+  QWidget* window = WindowOf(&form);
+  delete window;  // takes every child widget with it
+  for (auto it = peers_.begin(); it != peers_.end();) {
+    const TControl* c = it->first;
+    while (c->Parent()) c = c->Parent();
+    it = (c == &form) ? peers_.erase(it) : std::next(it);
+  }
+}
+
+void QtPeers::Push(TControl& control) {
+  if (Peer* peer = PeerOf(control)) peer->Push();
+}
+
+Peer* QtPeers::PeerOf(const TControl& control) const {
+  auto it = peers_.find(&control);
+  return it == peers_.end() ? nullptr : it->second.get();
+}
+
+QWidget* QtPeers::WidgetOf(const TControl& control) const {
+  Peer* peer = PeerOf(control);
+  return peer ? peer->Widget() : nullptr;
+}
+
+QWidget* QtPeers::WindowOf(const TForm* form) const { return form ? WidgetOf(*form) : nullptr; }

@@ -1,0 +1,175 @@
+// Text files on disk: one-line appends, atomic whole-file replacement, loading.
+#include "platform/rtl/TextFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+
+#include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Text.h"
+
+namespace {
+
+[[noreturn]] void ThrowInOutError(int error) {
+  switch (error) {
+    case ENOENT: throw EInOutError("File not found", 2);
+    // A read-only file, a read-only disk or a folder where the file should be.
+    case EACCES:
+    case EPERM:
+    case EISDIR:
+    case EROFS: throw EInOutError("File access denied", 5);
+    default: throw EInOutError(Format("I/O error %d", error), error);
+  }
+}
+
+[[noreturn]] void ThrowCreateError(const std::string& path, int error) {
+  throw EFCreateError(Format("Cannot create file \"%s\". %s", path.c_str(), std::strerror(error)));
+}
+
+int OpenRetrying(const char* path, int flags, mode_t mode = 0) {
+  int fd;
+  do fd = ::open(path, flags, mode);
+  while (fd < 0 && errno == EINTR);
+  return fd;
+}
+
+// Writes all bytes; false with errno set when the system refuses part of them.
+bool WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
+}
+
+// close() may report a delayed write error; EINTR still closes on Linux.
+bool CloseChecked(int fd) { return ::close(fd) == 0 || errno == EINTR; }
+
+std::string DirectoryOf(const std::string& path) {
+  std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string NameOf(const std::string& path) {
+  std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// A fresh hidden file beside the target, so the rename stays on one file system.
+int CreateTemporary(const std::string& path, std::string& tempPath) {
+  static std::atomic<unsigned> counter{0};
+  const std::string stem = DirectoryOf(path) + "/." + NameOf(path) + "." +
+                           std::to_string(::getpid()) + ".";
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    tempPath = stem + std::to_string(counter++) + ".tmp";
+    int fd = OpenRetrying(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  errno = EEXIST;
+  return -1;
+}
+
+void SyncDirectory(const std::string& dir) {
+  int fd = OpenRetrying(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);  // best effort: the rename itself already happened
+  ::close(fd);
+}
+
+}  // namespace
+
+void AppendLine(const std::string& path, std::string_view line, OpenVariant variant) {
+  std::string bytes = Utf8ToGbk(line);
+  bytes += "\r\n";
+  int flags = O_WRONLY | O_APPEND | O_CLOEXEC | O_NOCTTY;
+  if (variant == OpenVariant::CreateIfMissing) flags |= O_CREAT;
+  int fd = OpenRetrying(path.c_str(), flags, 0666);
+  if (fd < 0) ThrowInOutError(errno);
+  if (!WriteAll(fd, bytes)) {
+    int error = errno;
+    ::close(fd);
+    ThrowInOutError(error);
+  }
+  if (!CloseChecked(fd)) ThrowInOutError(errno);
+}
+
+void ReplaceFileBytes(const std::string& path, std::string_view bytes, SyncMode sync) {
+  struct stat old {};
+  const bool exists = ::stat(path.c_str(), &old) == 0;
+  if (exists && S_ISDIR(old.st_mode)) ThrowCreateError(path, EISDIR);
+  // Renaming over a read-only file would succeed; refuse it as writing would.
+  if (exists && ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
+    ThrowCreateError(path, errno);
+
+  std::string tempPath;
+  int fd = CreateTemporary(path, tempPath);
+  if (fd < 0) ThrowCreateError(path, errno);
+  auto fail = [&](int error) {
+    ::close(fd);
+    ::unlink(tempPath.c_str());
+    ThrowCreateError(path, error);
+  };
+  if (exists) ::fchmod(fd, old.st_mode & 07777);
+  if (!WriteAll(fd, bytes)) fail(errno);
+  if (sync == SyncMode::SyncToDisk && ::fsync(fd) != 0) fail(errno);
+  if (::close(fd) != 0 && errno != EINTR) {
+    int error = errno;
+    ::unlink(tempPath.c_str());
+    ThrowCreateError(path, error);
+  }
+  if (::rename(tempPath.c_str(), path.c_str()) != 0) {
+    int error = errno;
+    ::unlink(tempPath.c_str());
+    ThrowCreateError(path, error);
+  }
+  if (sync == SyncMode::SyncToDisk) SyncDirectory(DirectoryOf(path));
+}
+
+void SaveLines(const std::string& path, const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) {
+    text += line;
+    text += "\r\n";
+  }
+  // Converted as a whole first: a line GBK cannot hold leaves the old file alone.
+  ReplaceFileBytes(path, Utf8ToGbk(text), SyncMode::SyncToDisk);
+}
+
+std::vector<std::string> LoadLines(const std::string& path) {
+  int fd = OpenRetrying(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno == ENOENT) return {};
+    ThrowInOutError(errno);
+  }
+  std::string bytes;
+  char buffer[65536];
+  for (;;) {
+    ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n == 0) break;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      int error = errno;
+      ::close(fd);
+      ThrowInOutError(error);
+    }
+    bytes.append(buffer, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+  return SplitLines(GbkToUtf8(bytes));
+}
+
+bool FileExists(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+bool DeleteFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }

@@ -1,0 +1,91 @@
+// The form (the one main window) and the application that runs it.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/rtl/DateTime.h"
+#include "platform/vcl/Backend.h"
+#include "platform/vcl/Controls.h"
+
+using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
+
+// Left, Top and Height are the outer frame's; the client area is smaller by the frame.
+class TForm : public TWinControl {
+ public:
+  static constexpr int kFrameHeight = 36;  // title bar and borders
+  static constexpr int kFrameWidth = 8;
+
+  TForm(std::string name, std::string windowClassName);
+  ~TForm() override;
+  const char* ClassName() const override { return windowClassName_.c_str(); }
+
+  int ClientWidth() const { return Width() - kFrameWidth; }
+  int ClientHeight() const { return Height() - kFrameHeight; }
+  void SetClientSize(int width, int height);
+  void SetHeight(int height) { SetBounds(Left(), Top(), Width(), height); }
+
+  TBitmap Icon;
+  TNotifyEvent OnCreate;
+  TCloseQueryEvent OnCloseQuery;
+  TNotifyEvent OnDestroy;
+
+  // Shows the form and runs OnCreate; an error there is reported and the window opens all the same.
+  void Create();
+  // Asks OnCloseQuery; when allowed, the application ends its loop. Returns whether it closed.
+  bool Close();
+  // Runs OnDestroy (errors reported), then removes the peers.
+  void Destroy();
+  bool Closed() const { return closed_; }
+
+ private:
+  std::string windowClassName_;
+  bool created_ = false;
+  bool closed_ = false;
+  bool destroyed_ = false;
+};
+
+class TApplication {
+ public:
+  explicit TApplication(Backend& backend);
+  ~TApplication();
+
+  Backend& GetBackend() { return backend_; }
+  std::string Title;
+  TForm* MainForm = nullptr;
+  // The folder of the program file, ending in "/".
+  std::string ProgramDir;
+
+  TDateTime Now() { return backend_.Now(); }
+  int MessageBox(TForm* owner, const std::string& text, const std::string& caption, int flags);
+  // The default exception report: the error's text, the title, the error icon.
+  void ShowException(const std::exception& error);
+  // Runs the work and reports any error it raises.
+  void Guard(const std::function<void()>& work);
+
+  void Run();
+  void Terminate();
+  void ProcessMessages() { backend_.ProcessMessages(); }
+
+  // Hidden to the tray (or, without one, an ordinary minimized window).
+  bool Minimized() const { return minimized_; }
+  void Minimize(bool hideTaskbarButton);
+  void Restore();
+  // The user minimized the window through its frame or the taskbar.
+  void UserMinimized();
+  // Set by the tray icon, which takes over minimizing.
+  std::function<void()> OnMinimize;
+
+ private:
+  Backend& backend_;
+  bool minimized_ = false;
+};
+
+// The one application of the process (as the platform's global is).
+extern TApplication* Application;
+
+// The current moment, the date alone and the time of day alone, from the backend's clock.
+TDateTime Now();
+TDateTime Date();
+TDateTime Time();

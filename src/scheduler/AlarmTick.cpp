@@ -1,0 +1,80 @@
+// The alarm tick: every second the schedule file is read back and each armed
+// record whose second has come rings by its ring mode.
+#include <cmath>
+
+#include "app/Unit_Tamiro.h"
+#include "app/Unit_Var.h"
+#include "platform/rtl/Text.h"
+#include "records/RingMode.h"
+
+namespace {
+
+bool IsOneOf(const std::string& text, std::initializer_list<const char*> names) {
+  for (const char* name : names)
+    if (text == name) return true;
+  return false;
+}
+
+// Whether the record's mode lets it ring today. Unknown modes never ring.
+bool ModeAllowsToday(const std::string& mode) {
+  if (mode == RingMode::kOnce || mode == RingMode::kEveryDay) return true;
+  std::string day = FormatDateTime("dddd", Date());
+  if (mode == RingMode::kWeekdays) return IsOneOf(day, {"星期一", "星期二", "星期三", "星期四", "星期五"});
+  if (mode == RingMode::kWeekend) return IsOneOf(day, {"星期六", "星期日"});
+  return false;
+}
+
+long long WholeSecondsOf(TDateTime value) { return std::llround(value * 86400.0); }
+
+}  // namespace
+
+void TFrm_Tamiro::Time_NzTimer(TObject*) {
+  List_Box->Items.Assign(ScheduleIni ? ScheduleIni->ReadSections() : std::vector<std::string>{});
+  const int count = List_Box->Items.Count();
+  for (int i = 0; i < count; ++i) {
+    // A tick nested inside a reminder box may have re-read a shorter list.
+    if (i >= List_Box->Items.Count()) break;
+    const std::string section = List_Box->Items[i];
+    const std::string mode = ScheduleIni->ReadString(section, "FNxfs");
+    if (!ModeAllowsToday(mode)) continue;
+    const bool once = mode == RingMode::kOnce;
+
+    TDateTime now = Now();
+    TDateTime current = once ? StrToDateTime(FormatDateTime("yyyy-mm-dd", now) + " " + FormatDateTime("HH:NN:SS", now))
+                             : StrToDateTime(FormatDateTime("HH:NN:SS", now));
+    const std::string timeText = ScheduleIni->ReadString(section, "FDateTime");
+    TDateTime alarm;
+    try {
+      alarm = StrToDateTime(timeText);
+    } catch (const EConvertError& error) {
+      // Reported once per text; the other records go on ringing.
+      auto [it, fresh] = reportedBadTimes_.try_emplace(section, timeText);
+      if (fresh || it->second != timeText) {
+        it->second = timeText;
+        Application->ShowException(error);
+      }
+      continue;
+    }
+    const std::string event = ScheduleIni->ReadString(section, "FShijian");
+    const std::string sound = ScheduleIni->ReadString(section, "FNzls");
+    if (WholeSecondsOf(alarm) != WholeSecondsOf(current)) continue;
+
+    StartRinging(sound, "Nzls");
+    if (once) {
+      long long row = -1;
+      if (TryStrToInt(section, row) && row >= 0 && row < List_Tamiro->Count())
+        List_Tamiro->Item(static_cast<int>(row))->SetChecked(false);
+      --ActiveCount;
+    }
+    if (!event.empty()) {
+      Application->MessageBox(this, "时间到了,该【" + event + "】了", "闹铃", MB_OK | MB_ICONINFORMATION);
+      AppendLogLine("闹钟响了，该" + event + "了．", LogVariant::AppendOnly);
+    } else {
+      AppendLogLine("闹钟响了，没有设定提醒事件．", LogVariant::AppendOnly);
+    }
+    if (once && ActiveCount == 0) {
+      Btn_Stop->Click();
+      AppendLogLine("列表中选中的记录已经提醒完毕（您设置的全是只响一次），闹钟终止．", LogVariant::AppendOnly);
+    }
+  }
+}

@@ -1,0 +1,116 @@
+// The headless main-window fixture.
+#include "TamiroFixture.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "platform/audio/XaudioPlayer.h"
+#include "platform/rtl/Text.h"
+
+namespace fs = std::filesystem;
+
+void TamiroTest::SetUp() {
+  char pattern[] = "/tmp/tamiro-test-XXXXXX";
+  root_ = mkdtemp(pattern);
+  fs::create_directories(ProgramDir());
+  fs::create_directories(WorkDir());
+  fs::create_directories(root_ + "/config");
+  fs::create_directories(root_ + "/run");
+  setenv("XDG_CONFIG_HOME", (root_ + "/config").c_str(), 1);
+  setenv("XDG_RUNTIME_DIR", (root_ + "/run").c_str(), 1);
+  oldCwd_ = fs::current_path();
+  fs::current_path(WorkDir());
+}
+
+void TamiroTest::TearDown() {
+  Destroy();
+  TXaudioPlayer::SetEngineLoader(nullptr);
+  fs::current_path(oldCwd_);
+  std::error_code ignored;
+  fs::remove_all(root_, ignored);
+}
+
+TDateTime TamiroTest::Moment(const std::string& text) {
+  TFormatSettings saved = FormatSettings();
+  ResetFormatSettings();
+  std::string whole = text.substr(0, 19);
+  TDateTime value = StrToDateTime(whole);
+  if (text.size() > 20) value += std::stoi(text.substr(20)) / kMsPerDay;
+  FormatSettings() = saved;
+  return value;
+}
+
+void TamiroTest::StartAt(const std::string& moment) {
+  ResetUnitVar();
+  ResetUnit_Tamiro();
+  backend_ = std::make_unique<HeadlessBackend>(Moment(moment));
+  backend_->OnUnscriptedBox = [](const HeadlessBackend::Box& box) {
+    ADD_FAILURE() << "unexpected message box \"" << box.Text << "\" (" << box.Caption << ")";
+  };
+  sound_ = std::make_shared<VirtualEngineLoader>();
+  TXaudioPlayer::SetEngineLoader(sound_);
+  backend_->AddClockListener([loader = sound_](int64_t nowMs) { loader->OnClock(nowMs); });
+  app_ = std::make_unique<TApplication>(*backend_);
+  app_->Title = kApplicationTitle;
+  app_->ProgramDir = ProgramDir();
+  form_ = new TFrm_Tamiro();
+  Frm_Tamiro = form_;
+  app_->MainForm = form_;
+  form_->Create();
+}
+
+void TamiroTest::Destroy() {
+  if (form_) {
+    form_->Destroy();
+    delete form_;
+    form_ = nullptr;
+    Frm_Tamiro = nullptr;
+  }
+  app_.reset();
+  backend_.reset();
+}
+
+void TamiroTest::Quit() { Destroy(); }
+
+void TamiroTest::RestartAt(const std::string& moment) {
+  Destroy();
+  StartAt(moment);
+}
+
+std::string TamiroTest::FileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+std::string TamiroTest::Gbk(const std::string& utf8) { return Utf8ToGbk(utf8); }
+
+std::vector<std::string> TamiroTest::LogMessages() const {
+  std::vector<std::string> messages;
+  for (const auto& line : form_->Memo_Log->Lines.Items())
+    messages.push_back(line.size() > 22 && line[0] == '[' ? line.substr(22) : line);
+  return messages;
+}
+
+std::vector<std::string> TamiroTest::BoxTexts() const {
+  std::vector<std::string> texts;
+  for (const auto& box : backend_->Boxes) texts.push_back(box.Text);
+  return texts;
+}
+
+TListItem* TamiroTest::AddRow(const std::string& time, const std::string& mode, const std::string& event,
+                              const std::string& sound, bool checked) {
+  TListItem* row = form_->List_Tamiro->Add();
+  row->SetCaption(time);
+  row->SubItems.Add(mode);
+  row->SubItems.Add(event);
+  row->SubItems.Add(sound);
+  row->SetChecked(checked);
+  ++RecordCount;
+  return row;
+}

@@ -1,0 +1,60 @@
+// Builds the main window on the headless backend, in a fresh folder, with a
+// virtual clock at a named moment; each test starts like a fresh process.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "app/Unit_Tamiro.h"
+#include "app/Unit_Var.h"
+#include "platform/audio/VirtualAudioEngine.h"
+#include "platform/headless/HeadlessBackend.h"
+
+class TamiroTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // A process starting at the moment ("yyyy-mm-dd HH:NN:SS[.zzz]"): backend, application, window, start-up.
+  void StartAt(const std::string& moment);
+  // Closes the window as the user would (answering nothing), destroys it, then starts anew at the moment.
+  void RestartAt(const std::string& moment);
+  // Destroys the window (farewell line) and the application.
+  void Quit();
+
+  HeadlessBackend& Ui() { return *backend_; }
+  TFrm_Tamiro& F() { return *form_; }
+  void Advance(int64_t ms) { backend_->Advance(ms); }
+
+  // Folders: the program's (ends in "/"), the process's current one, the settings store's.
+  std::string ProgramDir() const { return root_ + "/prog/"; }
+  std::string WorkDir() const { return root_ + "/work"; }
+  std::string Root() const { return root_; }
+  // The bytes of a file ("" when missing), and a UTF-8 text as the GBK bytes that files hold.
+  static std::string FileBytes(const std::string& path);
+  static std::string Gbk(const std::string& utf8);
+  std::string LogBytes() const { return FileBytes(WorkDir() + "/Tamiro.Log"); }
+  // The memo lines without their time stamps.
+  std::vector<std::string> LogMessages() const;
+  // Texts of the boxes shown so far, and forgetting them.
+  std::vector<std::string> BoxTexts() const;
+
+  // Adds a row as the editor would, without going through the buttons.
+  TListItem* AddRow(const std::string& time, const std::string& mode, const std::string& event = "",
+                    const std::string& sound = "", bool checked = false);
+
+  VirtualEngineLoader& Sound() { return *sound_; }
+
+  static TDateTime Moment(const std::string& text);
+
+ private:
+  void Destroy();
+  std::string root_;
+  std::string oldCwd_;
+  std::unique_ptr<HeadlessBackend> backend_;
+  std::unique_ptr<TApplication> app_;
+  TFrm_Tamiro* form_ = nullptr;
+  std::shared_ptr<VirtualEngineLoader> sound_;
+};

@@ -1,0 +1,258 @@
+// Ini text files: the reading rules, the writing rules by their bytes, and a
+// cached copy that never hides a change made by anyone else.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "platform/rtl/Exceptions.h"
+#include "platform/rtl/IniFile.h"
+#include "platform/rtl/Text.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class IniFileTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::path(testing::TempDir()) / "rtl_ini_XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    dir_ = pattern;
+    path_ = (dir_ / "tamiro.ini").string();
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  std::string Read() const {
+    std::ifstream in(path_, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  }
+  // Rewrites the file in place, keeping its inode, as an editor might.
+  void Overwrite(const std::string& bytes) const {
+    std::ofstream(path_, std::ios::binary | std::ios::trunc) << bytes;
+  }
+  timespec ModifiedTime() const {
+    struct stat st {};
+    stat(path_.c_str(), &st);
+    return st.st_mtim;
+  }
+  void SetModifiedTime(timespec when) const {
+    timespec times[2] = {when, when};
+    ASSERT_EQ(utimensat(AT_FDCWD, path_.c_str(), times, 0), 0);
+  }
+
+  fs::path dir_;
+  std::string path_;
+};
+
+const char* const kScheduleText =
+    "stray=outside\n"
+    "[0]\n"
+    "FNxfs=每天都响\n"
+    "FShijian = \"提醒：喝水\" \n"
+    "FNzls='C:\\nl.mp3'\n"
+    "FDatetime=2006-01-18 21:15:00\n"
+    "Empty=\n"
+    "Eq=a=b\n"
+    "Dup=first\n"
+    "Dup=second\n"
+    "OneQuote=\"abc\n"
+    "Mixed=\"abc'\n"
+    "Inner=a\"b\"c\n"
+    "Quoted=\"  kept  \"\n"
+    "  Spaced  =  x y  \n"
+    "no equals sign\n"
+    "\n"
+    "[Second]\n"
+    "key=s1\n"
+    "\n"
+    "[0]\n"
+    "FNxfs=later\n"
+    "New=only-in-later\n"
+    " [ second ] \n"
+    "key=s2\n";
+
+std::string WithCrLf(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '\n') out += '\r';
+    out += c;
+  }
+  return out;
+}
+
+TEST_F(IniFileTest, ReadingRules) {
+  struct Case {
+    const char* section;
+    const char* key;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"0", "FNxfs", "每天都响"},
+      {"0", "fnXFS", "每天都响"},
+      {"0", "FShijian", "提醒：喝水"},
+      {"0", "FNzls", "C:\\nl.mp3"},
+      {"0", "FDatetime", "2006-01-18 21:15:00"},
+      {"0", "Empty", ""},
+      {"0", "Eq", "a=b"},
+      {"0", "Dup", "first"},
+      {"0", "OneQuote", "\"abc"},
+      {"0", "Mixed", "\"abc'"},
+      {"0", "Inner", "a\"b\"c"},
+      {"0", "Quoted", "  kept  "},
+      {"0", "Spaced", "x y"},
+      {"SECOND", "KEY", "s1"},
+      {"0", "New", "<default>"},
+      {"0", "missing", "<default>"},
+      {"none", "FNxfs", "<default>"},
+      {"", "stray", "<default>"},
+      {"0", "no equals sign", "<default>"},
+  };
+  for (const std::string& text : {std::string(kScheduleText), WithCrLf(kScheduleText)}) {
+    Overwrite(Utf8ToGbk(text));
+    TIniFile ini(path_);
+    SCOPED_TRACE(text.find('\r') == std::string::npos ? "LF" : "CR LF");
+    EXPECT_EQ(ini.ReadSections(), (std::vector<std::string>{"0", "Second", "0", "second"}));
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(c.section) + "/" + c.key);
+      EXPECT_EQ(ini.ReadString(c.section, c.key, "<default>"), c.expected);
+    }
+  }
+}
+
+TEST_F(IniFileTest, MissingFileReadsEmpty) {
+  TIniFile ini(path_);
+  EXPECT_TRUE(ini.ReadSections().empty());
+  EXPECT_EQ(ini.ReadString("0", "FNxfs"), "");
+  EXPECT_EQ(ini.ReadString("0", "FNxfs", "x"), "x");
+  EXPECT_FALSE(fs::exists(path_)) << "reading must not create the file";
+}
+
+TEST_F(IniFileTest, WritingRulesByTheBytes) {
+  struct Case {
+    const char* name;
+    std::string before;  // empty: no file
+    const char* section;
+    const char* key;
+    const char* value;
+    std::string after;
+    const char* readBack;
+  };
+  const Case cases[] = {
+      {"first write creates the file", "", "0", "FChecked", "true", "[0]\r\nFChecked=true\r\n",
+       "true"},
+      {"replaces in the first section of the name", "[a]\r\nk=1\r\n[A]\r\nk=2\r\n", "A", "K", "9",
+       "[a]\r\nK=9\r\n[A]\r\nk=2\r\n", "9"},
+      {"replaces the first line of a doubled key", "[a]\r\nk = 1\r\nk=2\r\n", "a", "k", "3",
+       "[a]\r\nk=3\r\nk=2\r\n", "3"},
+      {"adds after the section's last key", "[a]\r\nx=1\r\n\r\n[b]\r\ny=2\r\n", "a", "z", "3",
+       "[a]\r\nx=1\r\nz=3\r\n\r\n[b]\r\ny=2\r\n", "3"},
+      {"adds right after a bare header", "[a]\r\n\r\n[b]\r\n", "a", "k", "v",
+       "[a]\r\nk=v\r\n\r\n[b]\r\n", "v"},
+      {"adds the section at the end", "[a]\nx=1", "c", "k", "v", "[a]\r\nx=1\r\n[c]\r\nk=v\r\n", "v"},
+      {"keeps lines it does not understand", "top\r\n[a]\r\n;note\r\nx=1\r\n", "a", "y", "2",
+       "top\r\n[a]\r\n;note\r\nx=1\r\ny=2\r\n", "2"},
+      {"writes the value as given", "", "0", "FShijian", " \"提醒\" ",
+       "[0]\r\nFShijian= \"\xCC\xE1\xD0\xD1\" \r\n", "提醒"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::remove(path_);
+    if (!c.before.empty()) Overwrite(c.before);
+    TIniFile ini(path_);
+    ini.WriteString(c.section, c.key, c.value);
+    EXPECT_EQ(Read(), c.after);
+    EXPECT_EQ(ini.ReadString(c.section, c.key), c.readBack);
+    EXPECT_EQ(TIniFile(path_).ReadString(c.section, c.key), c.readBack);
+  }
+}
+
+TEST_F(IniFileTest, ManyWritesBuildTheScheduleFile) {
+  TIniFile ini(path_);
+  for (const char* section : {"0", "1"}) {
+    ini.WriteString(section, "FNxfs", "周末");
+    ini.WriteString(section, "FChecked", "true");
+  }
+  ini.WriteString("0", "FChecked", "false");
+  EXPECT_EQ(Read(), Utf8ToGbk("[0]\r\nFNxfs=周末\r\nFChecked=false\r\n"
+                              "[1]\r\nFNxfs=周末\r\nFChecked=true\r\n"));
+  EXPECT_EQ(ini.ReadString("0", "FChecked"), "false");
+  EXPECT_EQ(ini.ReadSections(), (std::vector<std::string>{"0", "1"}));
+}
+
+TEST_F(IniFileTest, FailedWriteNamesTheFileAndChangesNothing) {
+  fs::create_directory(path_);
+  TIniFile folder(path_);
+  try {
+    folder.WriteString("0", "k", "v");
+    FAIL() << "no error";
+  } catch (const EIniFileException& e) {
+    EXPECT_EQ(std::string(e.what()), "Unable to write to " + path_);
+  }
+  EXPECT_TRUE(fs::is_empty(path_));
+  fs::remove(path_);
+
+  TIniFile ini(path_);
+  ini.WriteString("0", "k", "v");
+  EXPECT_THROW(ini.WriteString("0", "k", "😀"), EConvertError);
+  EXPECT_EQ(Read(), "[0]\r\nk=v\r\n");
+  EXPECT_EQ(ini.ReadString("0", "k"), "v");
+}
+
+TEST_F(IniFileTest, ChangeFromOutsideShowsAtTheNextRead) {
+  Overwrite("[0]\r\nk=1\r\n");
+  TIniFile ini(path_);
+  ASSERT_EQ(ini.ReadString("0", "k"), "1");
+
+  // Same size and inode, a later time.
+  timespec before = ModifiedTime();
+  Overwrite("[0]\r\nk=2\r\n");
+  SetModifiedTime({before.tv_sec + 1, before.tv_nsec});
+  EXPECT_EQ(ini.ReadString("0", "k"), "2");
+
+  // Same size and inode and even the same time put back: only the change
+  // time and the bytes tell, and the change may fall in the same clock step.
+  before = ModifiedTime();
+  Overwrite("[0]\r\nk=3\r\n");
+  SetModifiedTime(before);
+  EXPECT_EQ(ini.ReadString("0", "k"), "3");
+  EXPECT_EQ(ini.ReadSections(), std::vector<std::string>{"0"});
+}
+
+TEST_F(IniFileTest, AnotherWriterIsNeverHiddenByTheCopy) {
+  // Each write renames a new file in; the freed inode number may come back at
+  // once with the same size and time, so the stat alone cannot tell them apart.
+  TIniFile reader(path_);
+  TIniFile writer(path_);
+  for (int i = 0; i < 20; ++i) {
+    const std::string value = std::to_string(i % 10);
+    writer.WriteString("0", "k", value);
+    ASSERT_EQ(reader.ReadString("0", "k"), value) << "write " << i;
+  }
+  EXPECT_EQ(writer.ReadString("0", "k"), "9");
+}
+
+TEST_F(IniFileTest, DeletedFileReadsEmptyAndANewOneIsRead) {
+  TIniFile ini(path_);
+  ini.WriteString("0", "k", "v");
+  ASSERT_EQ(ini.ReadString("0", "k"), "v");
+  fs::remove(path_);
+  EXPECT_EQ(ini.ReadString("0", "k", "gone"), "gone");
+  EXPECT_TRUE(ini.ReadSections().empty());
+
+  Overwrite("[0]\r\nk=w\r\n");
+  EXPECT_EQ(ini.ReadString("0", "k"), "w");
+
+  // After a delete, a write starts a new file rather than restoring the old text.
+  ini.WriteString("1", "x", "y");
+  fs::remove(path_);
+  ini.WriteString("2", "z", "1");
+  EXPECT_EQ(Read(), "[2]\r\nz=1\r\n");
+}
+
+}  // namespace
