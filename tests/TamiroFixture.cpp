@@ -48,6 +48,7 @@ void TamiroTest::StartAt(const std::string& moment) {
   ResetUnitVar();
   ResetUnit_Tamiro();
   backend_ = std::make_unique<HeadlessBackend>(Moment(moment));
+  backend_->Screen = screenWidth_;
   backend_->OnUnscriptedBox = [](const HeadlessBackend::Box& box) {
     ADD_FAILURE() << "unexpected message box \"" << box.Text << "\" (" << box.Caption << ")";
   };

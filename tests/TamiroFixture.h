@@ -46,6 +46,8 @@ class TamiroTest : public ::testing::Test {
                     const std::string& sound = "", bool checked = false);
 
   VirtualEngineLoader& Sound() { return *sound_; }
+  // The primary screen's width at the next start.
+  void SetScreenWidth(int width) { screenWidth_ = width; }
 
   static TDateTime Moment(const std::string& text);
 
@@ -56,5 +58,6 @@ class TamiroTest : public ::testing::Test {
   std::unique_ptr<HeadlessBackend> backend_;
   std::unique_ptr<TApplication> app_;
   TFrm_Tamiro* form_ = nullptr;
+  int screenWidth_ = 1920;
   std::shared_ptr<VirtualEngineLoader> sound_;
 };

@@ -142,15 +142,18 @@ class PlayerTest : public ::testing::Test {
     }
     ui.Drain();
   }
-  // Runs until a position reads `hms`; false on timeout.
-  bool RunUntilPosition(const std::string& hms, Clock::duration timeout) {
+  // Runs until a position satisfies `seen`; false on timeout.
+  bool RunUntil(const std::function<bool(const Note&)>& seen, Clock::duration timeout = 5s) {
     for (auto end = Clock::now() + timeout; Clock::now() < end;) {
       ui.Drain();
       for (const Note& n : notes)
-        if (!n.isDuration && n.Hms() == hms) return true;
+        if (!n.isDuration && seen(n)) return true;
       std::this_thread::sleep_for(5ms);
     }
     return false;
+  }
+  bool RunUntilPosition(const std::string& hms) {
+    return RunUntil([&](const Note& n) { return n.Hms() == hms; });
   }
   std::vector<uint32_t> Durations() const {
     std::vector<uint32_t> out;
@@ -198,7 +201,12 @@ TEST_F(RealPlayerTest, PlaysEachFormatToItsEndWithTheLastPositionReadingAsTheLen
     Clock::time_point started = Clock::now();
     player->Open(path);
     player->Play();
-    RunFor(std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(length)) + 300ms);
+    // The end is the position of the very last frame.
+    const int hundredths = static_cast<int>(c.frames % c.rate * 100 / c.rate);
+    ASSERT_TRUE(RunUntil([&](const Note& n) { return n.at.Seconds == whole && n.at.Fractions == hundredths; }));
+    const size_t endCount = notes.size();
+    RunFor(300ms);
+    EXPECT_EQ(notes.size(), endCount) << "positions after the end";
 
     ASSERT_FALSE(notes.empty());
     EXPECT_TRUE(notes.front().isDuration);
@@ -226,7 +234,7 @@ TEST_F(RealPlayerTest, PauseHoldsThePositionAndPlayResumesFromIt) {
   EXPECT_EQ(notes.size(), heldCount) << "positions while paused";
 
   player->Play();
-  ASSERT_TRUE(RunUntilPosition("00:00:01", 2s));
+  ASSERT_TRUE(RunUntilPosition("00:00:01"));
   EXPECT_EQ(Durations(), std::vector<uint32_t>{1}) << "resuming opens nothing again";
   const Note& resumed = notes[heldCount];
   EXPECT_GE(resumed.Seconds(), beforePause.Seconds());
@@ -241,7 +249,7 @@ TEST_F(RealPlayerTest, OpenReplacesAPlayingInputAtOnce) {
   RunFor(300ms);
   player->Open(files.Mp3("one.mp3", 1, 44100));
   player->Play();
-  ASSERT_TRUE(RunUntilPosition("00:00:01", 2s));
+  ASSERT_TRUE(RunUntilPosition("00:00:01"));
   RunFor(200ms);
 
   EXPECT_EQ(Durations(), (std::vector<uint32_t>{2, 1}));
@@ -309,7 +317,7 @@ TEST_F(PlayerTest, WithoutASoundServerTheSoundPlaysSilentlyToItsEnd) {
   player->Open(files.Wav("one.wav", 8000, 8000));
   Clock::time_point started = Clock::now();
   player->Play();
-  bool ended = RunUntilPosition("00:00:01", 2s);
+  bool ended = RunUntilPosition("00:00:01");
   old ? setenv("PULSE_SERVER", saved.c_str(), 1) : unsetenv("PULSE_SERVER");
 
   ASSERT_TRUE(ended);

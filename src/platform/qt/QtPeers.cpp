@@ -32,8 +32,8 @@ void Peer::PushGeometry() { widget_->setGeometry(control_.Left(), control_.Top()
 void Peer::PushVisible() { widget_->setVisible(control_.Visible()); }
 
 void Peer::PushColor() {
-  QPalette palette = widget_->parentWidget() ? widget_->parentWidget()->palette() : widget_->palette();
   if (auto color = ToColor(control_.FontColor())) {
+    QPalette palette;  // only the text roles are set; the rest follows the parent
     for (auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
       palette.setColor(QPalette::Active, role, *color), palette.setColor(QPalette::Inactive, role, *color);
     widget_->setPalette(palette);
@@ -49,6 +49,28 @@ void Peer::User(const std::function<void()>& action) {
 }
 
 void Peer::Describe(const QString& name) { widget_->setAccessibleName(name); }
+
+QString NeighbourLabel(const TControl& control) {
+  constexpr int kReach = 40;  // farther than this, a label belongs to something else
+  constexpr int kSlack = 4;
+  const TLabel* best = nullptr;
+  int bestDistance = kReach + 1;
+  if (!control.Parent()) return {};
+  int l = control.Left(), t = control.Top(), r = l + control.Width(), b = t + control.Height();
+  for (const TControl* sibling : control.Parent()->Controls()) {
+    auto* label = dynamic_cast<const TLabel*>(sibling);
+    if (!label || label->Caption().empty()) continue;
+    int ll = label->Left(), lt = label->Top(), lr = ll + label->Width(), lb = lt + label->Height();
+    bool sameRow = lt < b && lb > t, sameColumn = ll < r && lr > l;
+    int distance = kReach + 1;
+    if (sameRow && ll >= r - kSlack) distance = ll - r;  // a unit to the right wins a tie
+    else if (sameRow && lr <= l + kSlack) distance = l - lr + 1;
+    else if (sameColumn && lb <= t + kSlack) distance = t - lb + 1;
+    if (distance < bestDistance) best = label, bestDistance = distance;
+  }
+  if (best) return ToQ(best->Caption());
+  return ToQ(control.Parent()->Caption());
+}
 
 QtPeers::QtPeers() = default;
 
@@ -67,10 +89,9 @@ QWidget* QtPeers::Build(TForm& form) {
   QWidget* window = formPeer->ChildHost();
   peers_[&form] = std::move(formPeer);
   BuildChildren(form, window);
+  for (auto& [control, peer] : peers_) peer->Push();
   QWidget* previous = nullptr;
   ChainTabOrder(form, previous);
-  // Pushed after every widget exists: the form's push places the docked status bar.
-  for (auto& [control, peer] : peers_) peer->Push();
   return peers_[&form]->Widget();
 }
 
@@ -78,6 +99,7 @@ void QtPeers::BuildChildren(TWinControl& parent, QWidget* host) {
   for (TControl* child : parent.Controls()) {
     std::unique_ptr<Peer> peer = MakeListViewPeer(*this, *child, host);
     if (!peer) peer = MakeInputPeer(*this, *child, host);
+    if (!peer) peer = MakeContainerPeer(*this, *child, host);
     if (!peer) peer = MakeBasicPeer(*this, *child, host);
     if (!peer) continue;
     QWidget* childHost = peer->ChildHost();
@@ -95,8 +117,9 @@ void QtPeers::ChainTabOrder(TWinControl& parent, QWidget*& previous) {
     return ka < kb;
   });
   for (TControl* child : children) {
-    QWidget* widget = WidgetOf(*child);
-    if (widget && widget->focusPolicy() != Qt::NoFocus) {
+    Peer* peer = PeerOf(*child);
+    QWidget* widget = peer ? peer->Widget() : nullptr;
+    if (widget && peer->Focusable()) {
       if (previous) QWidget::setTabOrder(previous, widget);
       previous = widget;
     }

@@ -27,6 +27,8 @@ class Peer {
 
   TControl& Control() const { return control_; }
   QWidget* Widget() const { return widget_; }
+  // Whether the kind of widget can take the keyboard focus at all (hidden or not).
+  bool Focusable() const { return defaultFocus_ != Qt::NoFocus; }
   // Where the widgets of the control's children go.
   virtual QWidget* ChildHost() { return widget_; }
   // The whole state, with the widget's signals blocked. Raises no event.
@@ -73,8 +75,13 @@ class QtPeers {
   std::unordered_map<const TControl*, std::unique_ptr<Peer>> peers_;
 };
 
+// A label's text for a control that has no caption: the nearest label beside or above it in
+// the same parent, else the parent's caption.
+QString NeighbourLabel(const TControl& control);
+
 // Factories of the kinds, one per source file; each returns null for a kind it does not know.
 std::unique_ptr<Peer> MakeFormPeer(QtPeers& peers, TForm& form);
 std::unique_ptr<Peer> MakeBasicPeer(QtPeers& peers, TControl& control, QWidget* host);
+std::unique_ptr<Peer> MakeContainerPeer(QtPeers& peers, TControl& control, QWidget* host);
 std::unique_ptr<Peer> MakeInputPeer(QtPeers& peers, TControl& control, QWidget* host);
 std::unique_ptr<Peer> MakeListViewPeer(QtPeers& peers, TControl& control, QWidget* host);

@@ -10,7 +10,8 @@
 std::string Utf8ToGbk(std::string_view utf8);
 // Throws EConvertError on a byte sequence that is not GBK.
 std::string GbkToUtf8(std::string_view gbk);
-// Length in bytes of the text once written as GBK (the tray hint is limited by it).
+// Length in bytes of the text once written as GBK (the tray hint is limited by
+// it); a character GBK cannot hold counts as one byte, the "?" standing for it.
 std::size_t GbkByteLength(std::string_view utf8);
 
 // printf-style formatting into a std::string.

@@ -1,0 +1,85 @@
+// The form's top-level window: fixed client size, frame position, close box and minimising.
+#include <QCloseEvent>
+#include <QEvent>
+#include <QTimer>
+#include <QWindowStateChangeEvent>
+
+#include "platform/qt/QtConvert.h"
+#include "platform/qt/QtPeers.h"
+#include "platform/vcl/Controls.h"
+#include "platform/vcl/Forms.h"
+
+namespace {
+
+// The close box asks the form (which may refuse); minimising through the frame or the
+// taskbar is the user's minimise, which the tray icon turns into hiding.
+class FormWindow : public QWidget {
+ public:
+  explicit FormWindow(TForm& form)
+      : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                             Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+        form_(form) {
+    setAttribute(Qt::WA_QuitOnClose, false);
+  }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override {
+    event->ignore();  // the form decides; when it closes, the message loop ends
+    if (!closing_) {
+      closing_ = true;
+      form_.Close();
+      closing_ = false;
+    }
+  }
+
+  void changeEvent(QEvent* event) override {
+    QWidget::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange) return;
+    bool was = static_cast<QWindowStateChangeEvent*>(event)->oldState() & Qt::WindowMinimized;
+    bool now = windowState() & Qt::WindowMinimized;
+    if (now && !was && Application && !Application->Minimized()) {
+      // After the state change has settled: the answer may hide this very window.
+      QTimer::singleShot(0, this, [] {
+        if (Application && !Application->Minimized()) Application->UserMinimized();
+      });
+    } else if (!now && was && isVisible() && Application && Application->Minimized()) {
+      Application->Restore();  // brought back from the taskbar
+    }
+  }
+
+ private:
+  TForm& form_;
+  bool closing_ = false;
+};
+
+class FormPeer : public Peer {
+ public:
+  FormPeer(QtPeers& peers, TForm& form) : Peer(peers, form, new FormWindow(form)), form_(form) {
+    QIcon icon = ToIcon(form.Icon);
+    if (!icon.isNull()) widget_->setWindowIcon(icon);
+    widget_->setAccessibleName(ToQ(form.Caption()));
+  }
+
+ protected:
+  // Left, Top and Height are the frame's; the client area is what the widgets live in.
+  void PushGeometry() override {
+    widget_->setFixedSize(std::max(0, form_.ClientWidth()), std::max(0, form_.ClientHeight()));
+    widget_->move(form_.Left(), form_.Top());
+    // The status bar keeps to the bottom edge at every height.
+    for (TControl* child : form_.Controls())
+      if (dynamic_cast<TStatusBar*>(child)) peers_.Push(*child);
+  }
+  void PushVisible() override {}  // shown by the backend, hidden and restored with the application
+  void PushColor() override {}
+  void PushCaption() override {
+    widget_->setWindowTitle(ToQ(form_.Caption()));
+    widget_->setAccessibleName(ToQ(form_.Caption()));
+  }
+
+ private:
+  TForm& form_;
+};
+
+}  // namespace
+
+std::unique_ptr<Peer> MakeFormPeer(QtPeers& peers, TForm& form) { return std::make_unique<FormPeer>(peers, form); }
