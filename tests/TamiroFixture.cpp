@@ -28,6 +28,7 @@ void TamiroTest::SetUp() {
 
 void TamiroTest::TearDown() {
   Destroy();
+  backend_.reset();
   TXaudioPlayer::SetEngineLoader(nullptr);
   fs::current_path(oldCwd_);
   std::error_code ignored;
@@ -52,6 +53,8 @@ void TamiroTest::StartAt(const std::string& moment) {
   backend_->OnUnscriptedBox = [](const HeadlessBackend::Box& box) {
     ADD_FAILURE() << "unexpected message box \"" << box.Text << "\" (" << box.Caption << ")";
   };
+  for (int answer : startAnswers_) backend_->AnswerBox(answer);
+  startAnswers_.clear();
   sound_ = std::make_shared<VirtualEngineLoader>();
   TXaudioPlayer::SetEngineLoader(sound_);
   backend_->AddClockListener([loader = sound_](int64_t nowMs) { loader->OnClock(nowMs); });
@@ -72,7 +75,6 @@ void TamiroTest::Destroy() {
     Frm_Tamiro = nullptr;
   }
   app_.reset();
-  backend_.reset();
 }
 
 void TamiroTest::Quit() { Destroy(); }

@@ -21,7 +21,9 @@ class TamiroTest : public ::testing::Test {
   void StartAt(const std::string& moment);
   // Closes the window as the user would (answering nothing), destroys it, then starts anew at the moment.
   void RestartAt(const std::string& moment);
-  // Destroys the window (farewell line) and the application.
+  // Scripts a box that the next start-up shows (the backend is made anew at each start).
+  void AnswerBoxAtStart(int answer) { startAnswers_.push_back(answer); }
+  // Destroys the window (farewell line) and the application; Ui() stays readable until the next start.
   void Quit();
 
   HeadlessBackend& Ui() { return *backend_; }
@@ -60,4 +62,5 @@ class TamiroTest : public ::testing::Test {
   TFrm_Tamiro* form_ = nullptr;
   int screenWidth_ = 1920;
   std::shared_ptr<VirtualEngineLoader> sound_;
+  std::vector<int> startAnswers_;
 };

@@ -116,7 +116,7 @@ class SoundFiles {
 };
 
 // A player whose notifications are recorded when the test drains its queue.
-class PlayerTest : public ::testing::Test {
+class AudioPlayerTest : public ::testing::Test {
  protected:
   void UseLoader(std::shared_ptr<EngineLoader> loader) { TXaudioPlayer::SetEngineLoader(std::move(loader)); }
   void TearDown() override {
@@ -175,7 +175,7 @@ class PlayerTest : public ::testing::Test {
 };
 
 // The real engine, kept off any sound device.
-class RealPlayerTest : public PlayerTest {
+class RealAudioPlayerTest : public AudioPlayerTest {
  protected:
   void SetUp() override {
     UseLoader(std::make_shared<BuiltinEngineLoader>(SndfileEngineOptions{SndfileEngineOptions::Output::Silent, {}}));
@@ -183,7 +183,7 @@ class RealPlayerTest : public PlayerTest {
   }
 };
 
-TEST_F(RealPlayerTest, PlaysEachFormatToItsEndWithTheLastPositionReadingAsTheLength) {
+TEST_F(RealAudioPlayerTest, PlaysEachFormatToItsEndWithTheLastPositionReadingAsTheLength) {
   struct Case {
     const char* name;
     int format, rate, channels;
@@ -221,7 +221,7 @@ TEST_F(RealPlayerTest, PlaysEachFormatToItsEndWithTheLastPositionReadingAsTheLen
   }
 }
 
-TEST_F(RealPlayerTest, PauseHoldsThePositionAndPlayResumesFromIt) {
+TEST_F(RealAudioPlayerTest, PauseHoldsThePositionAndPlayResumesFromIt) {
   player->Open(files.Mp3("one.mp3", 1, 44100));
   Clock::time_point started = Clock::now();
   player->Play();
@@ -243,7 +243,7 @@ TEST_F(RealPlayerTest, PauseHoldsThePositionAndPlayResumesFromIt) {
   EXPECT_GE(Positions().back().when - started, 1500ms);
 }
 
-TEST_F(RealPlayerTest, OpenReplacesAPlayingInputAtOnce) {
+TEST_F(RealAudioPlayerTest, OpenReplacesAPlayingInputAtOnce) {
   player->Open(files.Wav("two.wav", 44100, 88200));
   player->Play();
   RunFor(300ms);
@@ -259,7 +259,7 @@ TEST_F(RealPlayerTest, OpenReplacesAPlayingInputAtOnce) {
   for (const Note& n : notes) EXPECT_NE(n.Hms(), "00:00:02") << "the first input never reaches its end";
 }
 
-TEST_F(RealPlayerTest, StopEndsPlayingAndPlayAloneDoesNotStartAgain) {
+TEST_F(RealAudioPlayerTest, StopEndsPlayingAndPlayAloneDoesNotStartAgain) {
   player->Open(files.Wav("one.wav", 44100, 44100));
   player->Play();
   RunFor(300ms);
@@ -272,7 +272,7 @@ TEST_F(RealPlayerTest, StopEndsPlayingAndPlayAloneDoesNotStartAgain) {
   for (const Note& n : Positions()) EXPECT_EQ(n.at.Seconds, 0);
 }
 
-TEST_F(RealPlayerTest, UnplayableInputIsSilentAndReplacesWhatPlayed) {
+TEST_F(RealAudioPlayerTest, UnplayableInputIsSilentAndReplacesWhatPlayed) {
   for (std::string path : {files.Garbage("noise.mp3"), files.Garbage("noise.wav"), (files.Dir() / "gone.mp3").string(),
                            files.Dir().string()}) {
     SCOPED_TRACE(path);
@@ -294,7 +294,7 @@ TEST_F(RealPlayerTest, UnplayableInputIsSilentAndReplacesWhatPlayed) {
   EXPECT_EQ(Durations(), std::vector<uint32_t>{1});
 }
 
-TEST_F(RealPlayerTest, NotificationsPostedBeforeDestructionAreNotDelivered) {
+TEST_F(RealAudioPlayerTest, NotificationsPostedBeforeDestructionAreNotDelivered) {
   int delivered = 0;
   player->OnNotifyInputTimecode = [&](TObject*, uint8_t, uint8_t, uint8_t, uint8_t) { ++delivered; };
   player->OnNotifyStreamDuration = [&](TObject*, uint32_t) { ++delivered; };
@@ -308,7 +308,7 @@ TEST_F(RealPlayerTest, NotificationsPostedBeforeDestructionAreNotDelivered) {
 }
 
 // Where no sound server answers, the program's own loader plays silently with the same reports.
-TEST_F(PlayerTest, WithoutASoundServerTheSoundPlaysSilentlyToItsEnd) {
+TEST_F(AudioPlayerTest, WithoutASoundServerTheSoundPlaysSilentlyToItsEnd) {
   const char* old = getenv("PULSE_SERVER");
   std::string saved = old ? old : "";
   setenv("PULSE_SERVER", ("unix:" + (files.Dir() / "no-server").string()).c_str(), 1);
@@ -326,8 +326,8 @@ TEST_F(PlayerTest, WithoutASoundServerTheSoundPlaysSilentlyToItsEnd) {
   EXPECT_GE(Positions().back().when - started, 940ms);
 }
 
-// Load failures, with an engine that needs no sound.
-class LoadingTest : public PlayerTest {
+// The virtual-clock engine: load failures, and plays that need no real time.
+class VirtualAudioPlayerTest : public AudioPlayerTest {
  protected:
   void SetUp() override {
     UseLoader(loader);
@@ -344,7 +344,7 @@ class LoadingTest : public PlayerTest {
   std::shared_ptr<VirtualEngineLoader> loader = std::make_shared<VirtualEngineLoader>();
 };
 
-TEST_F(LoadingTest, EachFailedStepRaisesItsText) {
+TEST_F(VirtualAudioPlayerTest, EachFailedStepRaisesItsText) {
   struct Case {
     LoadStep step;
     EngineVersion reported;
@@ -365,7 +365,7 @@ TEST_F(LoadingTest, EachFailedStepRaisesItsText) {
   }
 }
 
-TEST_F(LoadingTest, NothingLoadsBeforeTheFirstOperationAndEachOneRetriesUntilItWorks) {
+TEST_F(VirtualAudioPlayerTest, NothingLoadsBeforeTheFirstOperationAndEachOneRetriesUntilItWorks) {
   loader->FailLoads(LoadStep::LoadLibrary, 2);
   EXPECT_EQ(loader->LoadAttempts(), 0);
   std::string path = files.Wav("one.wav", 8000, 8000);
@@ -379,7 +379,7 @@ TEST_F(LoadingTest, NothingLoadsBeforeTheFirstOperationAndEachOneRetriesUntilItW
   EXPECT_EQ(Durations(), (std::vector<uint32_t>{1, 1}));
 }
 
-TEST_F(LoadingTest, VirtualClockMovesPositionsDeterministically) {
+TEST_F(VirtualAudioPlayerTest, VirtualClockMovesPositionsDeterministically) {
   loader->OnClock(0);
   player->Open(files.Wav("a.wav", 8000, 10000));  // 1.25 s
   player->Play();
@@ -405,7 +405,7 @@ TEST_F(LoadingTest, VirtualClockMovesPositionsDeterministically) {
   EXPECT_EQ(seen, expected);
 }
 
-TEST_F(LoadingTest, VirtualEngineIgnoresUnreadableFilesAndOtherLoadersClocks) {
+TEST_F(VirtualAudioPlayerTest, VirtualEngineIgnoresUnreadableFilesAndOtherLoadersClocks) {
   for (std::string path : {files.Garbage("noise.mp3"), (files.Dir() / "gone.wav").string()}) {
     SCOPED_TRACE(path);
     player->Open(path);
@@ -424,7 +424,7 @@ TEST_F(LoadingTest, VirtualEngineIgnoresUnreadableFilesAndOtherLoadersClocks) {
   EXPECT_EQ(Positions().size(), 0u);
 }
 
-TEST(TimecodeTest, SplitsFramesIntoHoursMinutesSecondsAndHundredths) {
+TEST(AudioTimecodeTest, SplitsFramesIntoHoursMinutesSecondsAndHundredths) {
   struct Case {
     int64_t frames;
     int rate;

@@ -1,2 +1,32 @@
-// Placeholder until the Qt entry lands.
-int main() { return 0; }
+// The program entry: one copy at a time, then the main window and the message loop.
+#include "app/Unit_Tamiro.h"
+#include "platform/os/SingleInstance.h"
+#include "platform/os/VersionInfo.h"
+#include "platform/qt/QtBackend.h"
+#include "platform/qt/QtScreenshot.h"
+#include "platform/vcl/Dialogs.h"
+
+int main(int argc, char** argv) {
+  // Asked before anything of the application exists; the running copy is neither shown nor told.
+  if (WindowClassExists(QtBackend::kWindowClass)) {
+    QtBackend backend(argc, argv);
+    backend.MessageBox(MessageBoxRequest{nullptr, "该程序已经运行，可能是最小化到了任务栏！", "已经运行", MB_OK});
+    return 0;
+  }
+
+  QtBackend backend(argc, argv);
+  TApplication app(backend);
+  app.Title = kApplicationTitle;
+  app.ProgramDir = ProgramDir();
+  Frm_Tamiro = new TFrm_Tamiro();
+  app.MainForm = Frm_Tamiro;
+  WindowClassClaim claim(QtBackend::kWindowClass);  // held for as long as the window lives
+  ScheduleScreenshot(backend, *Frm_Tamiro, [] { Frm_Tamiro->Btn_Sz->Click(); });
+  Frm_Tamiro->Create();
+  app.Run();
+  Frm_Tamiro->Destroy();
+  Frm_Tamiro->TrayIcon1->SetVisible(false);
+  delete Frm_Tamiro;
+  Frm_Tamiro = nullptr;
+  return 0;
+}

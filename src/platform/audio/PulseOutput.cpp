@@ -5,11 +5,11 @@
 #include <pulse/simple.h>
 
 std::unique_ptr<PulseOutput> PulseOutput::Connect(int rate, int channels, std::string* reason) {
-  pa_sample_spec spec{};
-  spec.format = PA_SAMPLE_FLOAT32NE;
-  spec.rate = static_cast<uint32_t>(rate);
-  spec.channels = static_cast<uint8_t>(channels);
-  if (!pa_sample_spec_valid(&spec)) {
+  pa_sample_spec format{};
+  format.format = PA_SAMPLE_FLOAT32NE;
+  format.rate = static_cast<uint32_t>(rate);
+  format.channels = static_cast<uint8_t>(channels);
+  if (!pa_sample_spec_valid(&format)) {
     *reason = "unsupported sample format";
     return nullptr;
   }
@@ -17,13 +17,13 @@ std::unique_ptr<PulseOutput> PulseOutput::Connect(int rate, int channels, std::s
   // heard and lets pause take effect quickly.
   pa_buffer_attr attr;
   attr.maxlength = static_cast<uint32_t>(-1);
-  attr.tlength = static_cast<uint32_t>(pa_usec_to_bytes(200 * 1000, &spec));
+  attr.tlength = static_cast<uint32_t>(pa_usec_to_bytes(200 * 1000, &format));
   attr.prebuf = static_cast<uint32_t>(-1);
   attr.minreq = static_cast<uint32_t>(-1);
   attr.fragsize = static_cast<uint32_t>(-1);
   int error = 0;
   pa_simple* stream =
-      pa_simple_new(nullptr, "Tamiro", PA_STREAM_PLAYBACK, nullptr, "闹钟", &spec, nullptr, &attr, &error);
+      pa_simple_new(nullptr, "Tamiro", PA_STREAM_PLAYBACK, nullptr, "闹钟", &format, nullptr, &attr, &error);
   if (!stream) {
     *reason = pa_strerror(error);
     return nullptr;

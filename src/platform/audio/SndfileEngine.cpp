@@ -4,6 +4,7 @@
 
 #include <sndfile.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -192,13 +193,11 @@ void SndfileEngine::Impl::ChooseOutput() {
 }
 
 void SndfileEngine::Impl::WriteChunk(EngineSink* sink) {
-  // About 50 ms per write, never past the length the open reported.
-  int64_t want = std::min<int64_t>(std::max(1, rate / 20), totalFrames - framesOut);
-  sf_count_t got = 0;
-  if (want > 0) {
-    buffer.resize(static_cast<size_t>(want * channels));
-    got = sf_readf_float(file, buffer.data(), want);
-  }
+  // About 50 ms per write. An MP3 without a length header has only an
+  // estimated length, so playing goes on to the last decoded frame.
+  const int64_t want = std::max(1, rate / 20);
+  buffer.resize(static_cast<size_t>(want * channels));
+  sf_count_t got = sf_readf_float(file, buffer.data(), want);
   if (got <= 0) {
     EnterDrain();
     return;
@@ -220,12 +219,12 @@ void SndfileEngine::Impl::WriteChunk(EngineSink* sink) {
     if (options.onFirstWrite) options.onFirstWrite();
   }
   nextWrite = anchor + FramesToTime(framesOut - anchorFrames, rate);
+  // Positions stay below the reported length; only the end reads as the length.
   if (framesOut < totalFrames && framesOut - framesReported >= rate / 10) {
     framesReported = framesOut;
     Timecode t = TimecodeOfFrames(framesOut, rate);
     if (sink) sink->InputTimecode(t.Hours, t.Minutes, t.Seconds, t.Fractions);
   }
-  if (framesOut >= totalFrames) EnterDrain();
 }
 
 void SndfileEngine::Impl::EnterDrain() {

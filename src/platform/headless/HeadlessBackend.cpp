@@ -13,7 +13,12 @@ HeadlessBackend::HeadlessBackend(TDateTime start) { SetNow(start); }
 
 TDateTime HeadlessBackend::Now() { return static_cast<double>(nowMs_) / kMsPerDay; }
 
-void HeadlessBackend::SetNow(TDateTime moment) { nowMs_ = std::llround(moment * kMsPerDay); }
+// A window timer counts elapsed time, not the wall clock: each keeps what it had left.
+void HeadlessBackend::SetNow(TDateTime moment) {
+  int64_t target = std::llround(moment * kMsPerDay);
+  for (auto& [timer, due] : timers_) due.atMs += target - nowMs_;
+  nowMs_ = target;
+}
 
 void HeadlessBackend::AddClockListener(std::function<void(int64_t)> listener) {
   clockListeners_.push_back(std::move(listener));

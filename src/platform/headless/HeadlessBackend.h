@@ -28,7 +28,8 @@ class HeadlessBackend : public Backend {
   int64_t NowMs() const { return nowMs_; }
   // Moves the clock forward, firing every timer that falls due, in order of time.
   void Advance(int64_t ms);
-  // Moves the clock to a moment (forward or back) without firing anything.
+  // Sets the clock to a moment (forward or back) without firing anything, as a change of the
+  // system clock would; running timers keep the time they had left.
   void SetNow(TDateTime moment);
   // Called as the clock moves, in steps of at most 100 ms (sound engines hook in here).
   void AddClockListener(std::function<void(int64_t nowMs)> listener);
@@ -106,7 +107,7 @@ class HeadlessBackend : public Backend {
   void MoveClockTo(int64_t targetMs);
   void RunPosted();
 
-  int64_t nowMs_;
+  int64_t nowMs_ = 0;
   uint64_t nextOrder_ = 0;
   std::map<TTimer*, Due> timers_;
   std::vector<std::function<void(int64_t)>> clockListeners_;

@@ -1,0 +1,109 @@
+// One offscreen QtBackend for the whole test binary, and the per-test fixture.
+#include "QtFixture.h"
+
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QMessageBox>
+#include <QTimer>
+#include <filesystem>
+
+#include "app/Unit_Var.h"
+#include "platform/audio/VirtualAudioEngine.h"
+#include "platform/audio/XaudioPlayer.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+QtBackend* backend = nullptr;
+
+// Made when the tests run (not when they are only listed) and kept to the end: a process
+// has one QApplication.
+class QtEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    static char name[] = "tamiro_qt_tests";
+    static char* argv[] = {name, nullptr};
+    backend = new QtBackend(1, argv);
+  }
+  void TearDown() override {
+    delete backend;
+    backend = nullptr;
+  }
+};
+
+[[maybe_unused]] ::testing::Environment* const environment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+}  // namespace
+
+QtBackend& QtTest::Ui() { return *backend; }
+
+void QtTest::SetUp() {
+  char pattern[] = "/tmp/tamiro-qt-test-XXXXXX";
+  root_ = mkdtemp(pattern);
+  for (const char* sub : {"/prog", "/work", "/config", "/run"}) fs::create_directories(root_ + sub);
+  setenv("XDG_CONFIG_HOME", (root_ + "/config").c_str(), 1);
+  setenv("XDG_RUNTIME_DIR", (root_ + "/run").c_str(), 1);
+  oldCwd_ = fs::current_path();
+  fs::current_path(root_ + "/work");
+  ResetUnitVar();
+  ResetUnit_Tamiro();
+  TXaudioPlayer::SetEngineLoader(std::make_shared<VirtualEngineLoader>());  // never a sound device
+  app_ = std::make_unique<TApplication>(Ui());
+  app_->Title = kApplicationTitle;
+  app_->ProgramDir = root_ + "/prog/";
+}
+
+void QtTest::TearDown() {
+  // A box left open by a failing test would block the next one.
+  while (QMessageBox* box = OpenBox()) box->done(QMessageBox::Ok);
+  if (main_) {
+    main_->Destroy();
+    delete main_;
+    main_ = nullptr;
+    Frm_Tamiro = nullptr;
+  }
+  for (auto& form : ownForms_) form->Destroy();
+  ownForms_.clear();
+  app_.reset();
+  QCoreApplication::processEvents();
+  TXaudioPlayer::SetEngineLoader(nullptr);
+  fs::current_path(oldCwd_);
+  std::error_code ignored;
+  fs::remove_all(root_, ignored);
+}
+
+TFrm_Tamiro& QtTest::StartMainWindow() {
+  main_ = new TFrm_Tamiro();
+  Frm_Tamiro = main_;
+  app_->MainForm = main_;
+  main_->Create();
+  return *main_;
+}
+
+void QtTest::RunFor(int ms) {
+  QEventLoop loop;
+  QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+  loop.exec();
+}
+
+bool QtTest::RunUntil(const std::function<bool()>& done, int timeoutMs) {
+  QElapsedTimer clock;
+  clock.start();
+  while (!done()) {
+    if (clock.elapsed() > timeoutMs) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  }
+  return true;
+}
+
+QMessageBox* QtTest::OpenBox() {
+  for (QWidget* widget : QApplication::topLevelWidgets())
+    if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible()) return box;
+  return nullptr;
+}
