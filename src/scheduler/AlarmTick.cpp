@@ -55,9 +55,11 @@ void TFrm_Tamiro::Time_NzTimer(TObject*) {
       }
       continue;
     }
+    if (WholeSecondsOf(alarm) != WholeSecondsOf(current)) continue;
+    // Read only for the record that rings: every read checks the file afresh,
+    // which is most of a tick's cost in a long schedule.
     const std::string event = ScheduleIni->ReadString(section, "FShijian");
     const std::string sound = ScheduleIni->ReadString(section, "FNzls");
-    if (WholeSecondsOf(alarm) != WholeSecondsOf(current)) continue;
 
     StartRinging(sound, "Nzls");
     if (once) {

@@ -10,13 +10,10 @@
 
 #include "QtFixture.h"
 
-namespace {
-
-QRect GeometryOf(const TControl& control) { return QtTest::WidgetOf<QWidget>(control)->geometry(); }
-
-}  // namespace
-
-class QtWindowTest : public QtTest {};
+class QtWindowTest : public QtTest {
+ protected:
+  static QRect GeometryOf(const TControl& control) { return WidgetOf<QWidget>(control)->geometry(); }
+};
 
 TEST_F(QtWindowTest, FoldedAndUnfoldedClientSizesKeepTheStatusBarAtTheBottom) {
   TFrm_Tamiro& f = StartMainWindow();
@@ -88,14 +85,14 @@ TEST_F(QtWindowTest, HiddenAndNonTabStopControlsAreLeftOutOfTheTabOrder) {
   EXPECT_FALSE(WidgetOf<QWidget>(*f.Memo_Save)->isVisible());
 
   // Tab from "设置" walks the window's own controls by their tab order.
-  std::vector<QString> order;
+  std::vector<std::string> order;
   QWidget* w = WidgetOf<QWidget>(*f.Btn_Sz);
   for (int i = 0; i < 6; ++i) {
     do w = w->nextInFocusChain();
-    while (!(w->focusPolicy() & Qt::TabFocus) || !w->isVisibleTo(WindowOf(f)));
-    order.push_back(w->objectName());
+    while (!(w->focusPolicy() & Qt::TabFocus) || !w->isVisibleTo(WindowOf(f)) || !w->isEnabled());
+    order.push_back(w->objectName().toStdString());
   }
-  EXPECT_EQ(order, (std::vector<QString>{"Btn_Add", "Btn_Cancel", "Btn_del", "Btn_Clear", "Chk_Zd", "Btn_ExeUpdate"}))
+  EXPECT_EQ(order, (std::vector<std::string>{"Btn_Add", "Btn_Cancel", "Btn_del", "Btn_Clear", "Chk_Zd", "Btn_ExeUpdate"}))
       << "Btn_StopNl is disabled at start";
 }
 
@@ -167,4 +164,21 @@ TEST_F(QtWindowTest, TheCloseBoxAsksTheFormWhichMayRefuse) {
   window->close();
   EXPECT_TRUE(f.Closed());
   Ui().Run();  // the close ended the loop already: Run returns at once
+}
+
+TEST_F(QtWindowTest, AssistiveToolsFindTheControlsByTheirCaptionsOrLabels) {
+  TFrm_Tamiro& f = StartMainWindow();
+  const struct {
+    const TControl* control;
+    const char* name;
+  } cases[] = {
+      {f.Btn_Sz, "设置"},         {f.Chk_Zd, "整点报时"},        {f.sRadioButton1, "每天都响"},
+      {f.nzls, "请选择闹钟铃声"}, {f.zdls, "请选择整点报时铃声"}, {f.SpinEdit_H_Gj, "时"},
+      {f.SpinEdit_S_Gj, "秒"},    {f.Memo_Log, "日志"},          {f.List_Tamiro, "记录列表"},
+      {f.Btn_OpenNl, "浏览"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.control->Name());
+    EXPECT_EQ(WidgetOf<QWidget>(*c.control)->accessibleName(), QString::fromUtf8(c.name));
+  }
 }

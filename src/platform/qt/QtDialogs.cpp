@@ -7,7 +7,6 @@
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QMessageBox>
-#include <QPointer>
 #include <QTranslator>
 
 #include "platform/qt/QtConvert.h"

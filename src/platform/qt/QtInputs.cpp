@@ -151,13 +151,14 @@ class MemoPeer : public Peer {
     QString shownText = widget->toPlainText();
     QStringList shown = LinesOf(shownText);
     if (lines == shown) return;
-    bool appending = lines.size() > shown.size() && lines.mid(0, shown.size()) == shown &&
+    // A memo filled while empty shows its first lines, as laid out.
+    bool appending = !shown.isEmpty() && lines.size() > shown.size() && lines.mid(0, shown.size()) == shown &&
                      !shownText.endsWith(QLatin1Char('\n'));
     if (appending) {
       QString added = lines.mid(shown.size()).join(QLatin1Char('\n'));
       QTextCursor cursor(widget->document());
       cursor.movePosition(QTextCursor::End);
-      cursor.insertText(shown.isEmpty() ? added : QLatin1Char('\n') + added);
+      cursor.insertText(QLatin1Char('\n') + added);
       if (lines.last().isEmpty()) cursor.insertText(QStringLiteral("\n"));
       widget->setTextCursor(cursor);
       widget->ensureCursorVisible();

@@ -41,6 +41,7 @@ QFrame[role="statusbar"] {
 QLabel[role="panel"] { border: 1px solid #909090; border-top-color: #707070; background: transparent; }
 QTreeWidget { background: white; border: 1px solid #a0a0a0; }
 QTreeWidget::item { border-right: 1px solid #d4d4d4; border-bottom: 1px solid #d4d4d4; }
+QTreeWidget::item:selected { background: #3169c6; color: white; }
 )";
 
 }  // namespace

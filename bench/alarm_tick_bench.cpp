@@ -1,0 +1,130 @@
+// Cost of one alarm tick of the real window on the headless backend, against
+// schedules of growing size whose records never ring, beside one parse of the
+// same schedule file.
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "app/Unit_Tamiro.h"
+#include "app/Unit_Var.h"
+#include "platform/audio/VirtualAudioEngine.h"
+#include "platform/audio/XaudioPlayer.h"
+#include "platform/headless/HeadlessBackend.h"
+#include "platform/rtl/IniFile.h"
+#include "platform/rtl/Text.h"
+#include "platform/rtl/TextFile.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A temporary folder for the whole run: the program, work and settings
+// folders, and one schedule file per size, written once.
+class Scratch {
+ public:
+  Scratch() {
+    std::string pattern = (fs::temp_directory_path() / "alarm_tick_bench_XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("no temp dir");
+    root_ = pattern;
+    for (const char* dir : {"prog", "work", "config", "run"}) fs::create_directories(root_ / dir);
+    setenv("XDG_CONFIG_HOME", (root_ / "config").c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", (root_ / "run").c_str(), 1);
+    fs::current_path(root_ / "work");  // where the log lands
+  }
+  ~Scratch() {
+    std::error_code ignored;
+    fs::current_path(fs::temp_directory_path(), ignored);
+    fs::remove_all(root_, ignored);
+  }
+  std::string ProgramDir() const { return (root_ / "prog").string() + "/"; }
+
+  // Every-day records at 21:15:00, which never ring on a morning, as Start writes them.
+  const std::string& Schedule(int records) {
+    auto it = schedules_.find(records);
+    if (it != schedules_.end()) return it->second;
+    std::string text;
+    for (int i = 0; i < records; ++i) {
+      text += "[" + std::to_string(i) + "]\r\n";
+      text += "FDatetime=21:15:00\r\nFNxfs=每天都响\r\nFShijian=提醒：喝水，休息一下！\r\n";
+      text += "FNzls=/home/user/声音/nl.mp3\r\n";
+    }
+    std::string path = ProgramDir() + "tamiro" + std::to_string(records) + ".ini";
+    ReplaceFileBytes(path, Utf8ToGbk(text), SyncMode::LeaveToSystem);
+    return schedules_.emplace(records, path).first->second;
+  }
+
+ private:
+  fs::path root_;
+  std::map<int, std::string> schedules_;
+};
+
+Scratch& TheScratch() {
+  static Scratch scratch;
+  return scratch;
+}
+
+// The main window as a fresh process on a Monday morning, with a schedule
+// started. Made and destroyed inside each benchmark run, because the text
+// converters it needs for its farewell line are gone by the time statics die.
+class Window {
+ public:
+  explicit Window(int records) {
+    ResetUnitVar();
+    ResetUnit_Tamiro();
+    backend_ = std::make_unique<HeadlessBackend>(EncodeDate(2026, 3, 2) + EncodeTime(8, 15, 30));
+    backend_->OnUnscriptedBox = [](const HeadlessBackend::Box& box) {
+      std::fprintf(stderr, "unexpected message box: %s\n", box.Text.c_str());
+    };
+    TXaudioPlayer::SetEngineLoader(std::make_shared<VirtualEngineLoader>());
+    app_ = std::make_unique<TApplication>(*backend_);
+    app_->Title = kApplicationTitle;
+    app_->ProgramDir = TheScratch().ProgramDir();
+    form_ = std::make_unique<TFrm_Tamiro>();
+    Frm_Tamiro = form_.get();
+    app_->MainForm = form_.get();
+    form_->Create();
+    ScheduleIni = std::make_unique<TIniFile>(TheScratch().Schedule(records));
+    ActiveCount = records;
+    AlarmState = "Start";
+  }
+  ~Window() {
+    form_->Destroy();
+    form_.reset();
+    Frm_Tamiro = nullptr;
+    app_.reset();
+    backend_.reset();
+    TXaudioPlayer::SetEngineLoader(nullptr);
+  }
+  TFrm_Tamiro& Form() { return *form_; }
+
+ private:
+  std::unique_ptr<HeadlessBackend> backend_;
+  std::unique_ptr<TApplication> app_;
+  std::unique_ptr<TFrm_Tamiro> form_;
+};
+
+// One run of the alarm timer's handler.
+void BM_AlarmTick(benchmark::State& state) {
+  Window window(static_cast<int>(state.range(0)));
+  for (auto _ : state) window.Form().Time_NzTimer(window.Form().Time_Nz);
+  if (window.Form().List_Box->Items.Count() != state.range(0)) state.SkipWithError("schedule not read");
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+// One read and parse of the same file by a fresh reader.
+void BM_AlarmTickScheduleParse(benchmark::State& state) {
+  const std::string& path = TheScratch().Schedule(static_cast<int>(state.range(0)));
+  for (auto _ : state) benchmark::DoNotOptimize(TIniFile(path).ReadSections());
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+BENCHMARK(BM_AlarmTick)->Arg(10)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_AlarmTickScheduleParse)->Arg(10)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
