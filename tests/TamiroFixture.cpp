@@ -8,6 +8,8 @@
 #include <fstream>
 #include <sstream>
 
+#include <sndfile.h>
+
 #include "platform/audio/XaudioPlayer.h"
 #include "platform/rtl/Text.h"
 
@@ -116,4 +118,17 @@ TListItem* TamiroTest::AddRow(const std::string& time, const std::string& mode, 
   row->SetChecked(checked);
   ++RecordCount;
   return row;
+}
+
+std::string TamiroTest::WriteWav(const std::string& path, int ms) {
+  SF_INFO info{};
+  info.samplerate = 8000;
+  info.channels = 1;
+  info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+  SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+  EXPECT_NE(file, nullptr) << sf_strerror(nullptr);
+  std::vector<short> samples(static_cast<size_t>(ms) * 8);
+  sf_write_short(file, samples.data(), static_cast<sf_count_t>(samples.size()));
+  sf_close(file);
+  return path;
 }

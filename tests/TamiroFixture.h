@@ -52,6 +52,8 @@ class TamiroTest : public ::testing::Test {
   void SetScreenWidth(int width) { screenWidth_ = width; }
 
   static TDateTime Moment(const std::string& text);
+  // A silent WAV file of that length (8 kHz mono), for sounds the virtual engine plays.
+  static std::string WriteWav(const std::string& path, int ms);
 
  private:
   void Destroy();

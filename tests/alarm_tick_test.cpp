@@ -1,6 +1,5 @@
 // The alarm tick on the virtual clock: ring modes by day, disarming and the
 // self-stop, reminder boxes with ticks nested inside them, and the failures.
-#include <sndfile.h>
 
 #include <cmath>
 #include <filesystem>
@@ -18,19 +17,6 @@ namespace fs = std::filesystem;
 const char* const kSilentRing = "闹钟响了，没有设定提醒事件．";
 const char* const kStopped = "闹钟已经终止．";
 const char* const kAllSpent = "列表中选中的记录已经提醒完毕（您设置的全是只响一次），闹钟终止．";
-
-std::string WriteWav(const std::string& path, int ms) {
-  SF_INFO info{};
-  info.samplerate = 8000;
-  info.channels = 1;
-  info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-  SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
-  EXPECT_NE(file, nullptr) << sf_strerror(nullptr);
-  std::vector<short> samples(static_cast<size_t>(ms) * 8);
-  sf_write_short(file, samples.data(), static_cast<sf_count_t>(samples.size()));
-  sf_close(file);
-  return path;
-}
 
 class AlarmTickTest : public TamiroTest {
  protected:
@@ -293,13 +279,22 @@ TEST_F(AlarmTickTest, BadRecordIsReportedOnceAndTheOthersStillRing) {
   ASSERT_EQ(Ui().Boxes.size(), 2u);
   EXPECT_EQ(Ui().Boxes[1].Text, "'25:00:00' is not a valid date and time");
 
+  // Mended, then broken the same way again: that is news too.
+  TIniFile(ScheduleFile()).WriteString("0", "FDatetime", "08:30:00");
+  AdvanceTo("2026-03-02 08:16:02");
+  TIniFile(ScheduleFile()).WriteString("0", "FDatetime", "25:00:00");
+  Ui().AnswerBox(IDOK);
+  AdvanceTo("2026-03-02 08:16:04");
+  ASSERT_EQ(Ui().Boxes.size(), 3u);
+  EXPECT_EQ(Ui().Boxes[2].Text, "'25:00:00' is not a valid date and time");
+
   // So is the old one after the schedule is started anew.
   F().Btn_Stop->UserClick();
   F().Btn_Start->UserClick();
   Ui().AnswerBox(IDOK);
   AdvanceTo("2026-03-02 08:16:10");
-  ASSERT_EQ(Ui().Boxes.size(), 3u);
-  EXPECT_EQ(Ui().Boxes[2].Text, "'8点15分' is not a valid date and time");
+  ASSERT_EQ(Ui().Boxes.size(), 4u);
+  EXPECT_EQ(Ui().Boxes[3].Text, "'8点15分' is not a valid date and time");
 }
 
 TEST_F(AlarmTickTest, ScheduleFileDeletedFromOutsideLeavesEveryTickEmpty) {

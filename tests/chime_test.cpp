@@ -1,6 +1,5 @@
 // The hourly chime: switching it, the full-hour tick, the tray after its box,
 // and the switch-on at start-up from the stored setting.
-#include <sndfile.h>
 
 #include <cmath>
 #include <filesystem>
@@ -15,19 +14,6 @@ namespace {
 namespace fs = std::filesystem;
 
 const char* const kSettingsKey = ".DEFAULT\\Software\\Korvelund\\Tamiro";
-
-std::string WriteWav(const std::string& path, int ms) {
-  SF_INFO info{};
-  info.samplerate = 8000;
-  info.channels = 1;
-  info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-  SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
-  EXPECT_NE(file, nullptr) << sf_strerror(nullptr);
-  std::vector<short> samples(static_cast<size_t>(ms) * 8);
-  sf_write_short(file, samples.data(), static_cast<sf_count_t>(samples.size()));
-  sf_close(file);
-  return path;
-}
 
 // The stored Zdbs, nullopt when the value (or its key) is missing.
 std::optional<std::string> StoredZdbs() {

@@ -1,6 +1,5 @@
 // Ringing and the two sound previews: position texts, the rows' states, the
 // end-of-stream watcher on the virtual clock, stop ringing and the reset.
-#include <sndfile.h>
 
 #include <functional>
 #include <vector>
@@ -11,19 +10,6 @@
 namespace {
 
 // A silent mono WAV of exactly `ms` milliseconds at 8000 Hz.
-std::string WriteWav(const std::string& path, int ms) {
-  SF_INFO info{};
-  info.samplerate = 8000;
-  info.channels = 1;
-  info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-  SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
-  EXPECT_NE(file, nullptr) << sf_strerror(nullptr);
-  std::vector<short> samples(static_cast<size_t>(ms) * 8);
-  sf_write_short(file, samples.data(), static_cast<sf_count_t>(samples.size()));
-  sf_close(file);
-  return path;
-}
-
 enum class Row { Nl, Zd };
 enum class Press { Play, Pause, Stop };
 

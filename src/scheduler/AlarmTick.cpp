@@ -55,6 +55,7 @@ void TFrm_Tamiro::Time_NzTimer(TObject*) {
       }
       continue;
     }
+    if (!reportedBadTimes_.empty()) reportedBadTimes_.erase(section);  // mended: report it again should it break
     if (WholeSecondsOf(alarm) != WholeSecondsOf(current)) continue;
     // Read only for the record that rings: every read checks the file afresh,
     // which is most of a tick's cost in a long schedule.
