@@ -233,6 +233,18 @@ TEST_F(RecordsTest, DeleteRemovesTheSelectedRowAndClearEmptiesTheList) {
   EXPECT_TRUE(Ui().Boxes.empty());
 }
 
+// Deleting the one unticked row leaves every remaining row ticked, and "全选" says so.
+TEST_F(RecordsTest, DeletingTheLastUntickedRowTicksSelectAll) {
+  StartAt("2026-03-02 08:15:30");
+  AddRow("06:00:00", "每天都响", "", "", true);
+  AddRow("07:00:00", "每天都响", "", "", false);
+  AddRow("08:00:00", "每天都响", "", "", true);
+  ASSERT_FALSE(F().Chk_Qx->Checked());
+  F().List_Tamiro->UserSelect(1);
+  F().Btn_del->UserClick();
+  EXPECT_TRUE(F().Chk_Qx->Checked());
+}
+
 // "全选" follows the rows, and setting it from the rows never ticks or unticks rows.
 TEST_F(RecordsTest, SelectAllFollowsTheRows) {
   StartAt("2026-03-02 08:15:30");

@@ -47,9 +47,13 @@ TListItem* TListView::Add() {
   return items_.back().get();
 }
 
+// The focus moves to the row that takes the deleted one's place, which is a
+// change of that row (or of the now empty list).
 void TListView::Delete(int index) {
   items_.erase(items_.begin() + index);
   Changed();
+  TListItem* focused = index < Count() ? Item(index) : Count() > 0 ? Item(Count() - 1) : nullptr;
+  if (OnChange) OnChange(this, focused, TItemChange::ctState);
 }
 
 void TListView::Clear() {
