@@ -256,3 +256,46 @@ TEST_F(IniFileTest, DeletedFileReadsEmptyAndANewOneIsRead) {
 }
 
 }  // namespace
+
+namespace {
+
+// One pass over many keys checks the file once; the next pass sees what changed.
+TEST(IniReadPassTest, ChecksOncePerPassAndAgainInANestedPass) {
+  char pattern[] = "/tmp/tamiro-ini-pass-XXXXXX";
+  std::string dir = mkdtemp(pattern);
+  std::string path = dir + "/pass.ini";
+  auto write = [&](const char* text) {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    std::fputs(text, f);
+    std::fclose(f);
+  };
+  write("[a]\r\nk=1\r\n");
+  TIniFile ini(path);
+  {
+    TIniFile::ReadPass pass(ini);
+    EXPECT_EQ(ini.ReadString("a", "k"), "1");
+    write("[a]\r\nk=22\r\n");
+    EXPECT_EQ(ini.ReadString("a", "k"), "1") << "the pass trusts its first look";
+    {
+      TIniFile::ReadPass nested(ini);
+      EXPECT_EQ(ini.ReadString("a", "k"), "22") << "a nested pass looks again";
+    }
+    std::remove(path.c_str());
+    EXPECT_EQ(ini.ReadString("a", "k"), "22");
+    ini.Forget();
+    EXPECT_EQ(ini.ReadString("a", "k"), "") << "after Forget the deleted file reads empty";
+  }
+  write("[a]\r\nk=333\r\n");
+  EXPECT_EQ(ini.ReadString("a", "k"), "333") << "outside a pass every read checks";
+  std::remove(path.c_str());
+  rmdir(dir.c_str());
+}
+
+TEST(IniReadPassTest, APassMayOutliveItsFile) {
+  auto ini = std::make_unique<TIniFile>("/nonexistent/pass.ini");
+  TIniFile::ReadPass pass(*ini);
+  EXPECT_TRUE(ini->ReadSections().empty());
+  ini.reset();  // the schedule can be started anew while a tick waits in a box
+}
+
+}  // namespace

@@ -29,7 +29,10 @@ long long WholeSecondsOf(TDateTime value) { return std::llround(value * 86400.0)
 }  // namespace
 
 void TFrm_Tamiro::Time_NzTimer(TObject*) {
-  List_Box->Items.Assign(ScheduleIni ? ScheduleIni->ReadSections() : std::vector<std::string>{});
+  if (!ScheduleIni) return;
+  // The file is checked once per tick; changes from outside show at the next one.
+  TIniFile::ReadPass pass(*ScheduleIni);
+  List_Box->Items.Assign(ScheduleIni->ReadSections());
   const int count = List_Box->Items.Count();
   for (int i = 0; i < count; ++i) {
     // A tick nested inside a reminder box may have re-read a shorter list.
@@ -57,8 +60,7 @@ void TFrm_Tamiro::Time_NzTimer(TObject*) {
     }
     if (!reportedBadTimes_.empty()) reportedBadTimes_.erase(section);  // mended: report it again should it break
     if (WholeSecondsOf(alarm) != WholeSecondsOf(current)) continue;
-    // Read only for the record that rings: every read checks the file afresh,
-    // which is most of a tick's cost in a long schedule.
+    // Read only for the record that rings.
     const std::string event = ScheduleIni->ReadString(section, "FShijian");
     const std::string sound = ScheduleIni->ReadString(section, "FNzls");
 

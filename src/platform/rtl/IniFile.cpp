@@ -147,9 +147,33 @@ void TIniFile::Snapshot::Parse(std::string gbk) {
   }
 }
 
-TIniFile::TIniFile(std::string fileName) : fileName_(std::move(fileName)) {}
+struct TIniFile::PassState {
+  int depth = 0;
+  bool checked = false;
+};
+
+TIniFile::TIniFile(std::string fileName) : fileName_(std::move(fileName)), pass_(std::make_shared<PassState>()) {}
+
+TIniFile::ReadPass::ReadPass(const TIniFile& file) : state_(file.pass_) {
+  ++state_->depth;
+  state_->checked = false;
+}
+
+TIniFile::ReadPass::~ReadPass() { --state_->depth; }
+
+void TIniFile::Forget() const {
+  cache_.reset();
+  pass_->checked = false;
+}
 
 const TIniFile::Snapshot& TIniFile::Load() const {
+  if (pass_->depth > 0 && pass_->checked && cache_) return *cache_;
+  const Snapshot& snapshot = LoadFromFile();
+  pass_->checked = pass_->depth > 0;
+  return snapshot;
+}
+
+const TIniFile::Snapshot& TIniFile::LoadFromFile() const {
   struct stat st {};
   if (::stat(fileName_.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
     cache_ = std::make_shared<Snapshot>();

@@ -11,6 +11,9 @@
 // keys costs one parse and a stat per key. A copy read just after a change is
 // checked against the bytes once more, as file times move in coarse steps.
 class TIniFile {
+ private:
+  struct PassState;
+
  public:
   explicit TIniFile(std::string fileName);
   const std::string& FileName() const { return fileName_; }
@@ -26,9 +29,27 @@ class TIniFile {
   // Throws EIniFileException "Unable to write to %s".
   void WriteString(const std::string& section, const std::string& key, const std::string& value);
 
+  // One pass over many keys: while a pass lives, the file is checked once, at
+  // the first read, and the other reads trust that copy. A pass started inside
+  // another checks afresh. It may outlive the file object.
+  class ReadPass {
+   public:
+    explicit ReadPass(const TIniFile& file);
+    ~ReadPass();
+    ReadPass(const ReadPass&) = delete;
+    ReadPass& operator=(const ReadPass&) = delete;
+
+   private:
+    std::shared_ptr<PassState> state_;
+  };
+  // Drops the copy, so the next read goes to the file (after deleting it, say).
+  void Forget() const;
+
  private:
   struct Snapshot;
   const Snapshot& Load() const;
+  const Snapshot& LoadFromFile() const;
   std::string fileName_;
   mutable std::shared_ptr<Snapshot> cache_;
+  std::shared_ptr<PassState> pass_;
 };
