@@ -123,6 +123,24 @@ void BM_AlarmTickScheduleParse(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
+// "启动" with that many ticked rows: the schedule file is written key by key.
+void BM_ScheduleStart(benchmark::State& state) {
+  Window window(0);
+  TFrm_Tamiro& f = window.Form();
+  for (int i = 0; i < state.range(0); ++i) {
+    TListItem* row = f.List_Tamiro->Add();
+    row->SetCaption("21:15:00");
+    row->SubItems.Assign({"每天都响", "提醒：喝水，休息一下！", "/home/user/声音/nl.mp3"});
+    row->SetChecked(true);
+  }
+  for (auto _ : state) {
+    f.Btn_StartClick(f.Btn_Start);
+    f.Btn_StopClick(f.Btn_Stop);
+  }
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+BENCHMARK(BM_ScheduleStart)->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AlarmTick)->Arg(10)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_AlarmTickScheduleParse)->Arg(10)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond);
 

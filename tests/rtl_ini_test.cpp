@@ -299,3 +299,36 @@ TEST(IniReadPassTest, APassMayOutliveItsFile) {
 }
 
 }  // namespace
+
+namespace {
+
+// Keys written at the end are appended; what the writer then reads from its own
+// copy must be what a fresh reader parses from the file.
+TEST(IniAppendTest, AppendedWritesReadTheSameAsAFreshParse) {
+  char pattern[] = "/tmp/tamiro-ini-append-XXXXXX";
+  std::string dir = mkdtemp(pattern);
+  std::string path = dir + "/append.ini";
+  TIniFile writer(path);
+  writer.WriteString("0", "FDatetime", "08:00:00");
+  writer.WriteString("0", "FShijian", " \"起床\" ");
+  writer.WriteString("1", "FNxfs", "每天都响");
+  writer.WriteString("0", "FNzls", "late.mp3");  // not the last section: a rewrite
+  writer.WriteString("1", "FDatetime", "09:00:00");
+  writer.WriteString("1", "FNxfs", "周末");  // a replacement
+  writer.WriteString("[odd]", "k", "v");     // a name that needs care
+  TIniFile fresh(path);
+  EXPECT_EQ(writer.ReadSections(), fresh.ReadSections());
+  for (const char* section : {"0", "1", "[odd]"})
+    for (const char* key : {"FDatetime", "FShijian", "FNxfs", "FNzls", "k"}) {
+      SCOPED_TRACE(std::string(section) + "/" + key);
+      EXPECT_EQ(writer.ReadString(section, key), fresh.ReadString(section, key));
+    }
+  EXPECT_EQ(fresh.ReadString("0", "FShijian"), "起床");
+  std::ifstream in(path, std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(bytes, Utf8ToGbk("[0]\r\nFDatetime=08:00:00\r\nFShijian= \"起床\" \r\nFNzls=late.mp3\r\n"
+                             "[1]\r\nFNxfs=周末\r\nFDatetime=09:00:00\r\n[[odd]]\r\nk=v\r\n"));
+  std::filesystem::remove_all(dir);
+}
+
+}  // namespace

@@ -72,6 +72,19 @@ std::string EntryKey(std::string_view section, std::string_view key) {
   return result;
 }
 
+// A value as read: trimmed, one pair of enclosing quotes removed.
+std::string_view ValueOf(std::string_view text) {
+  std::string_view value = TrimView(text);
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+    value = value.substr(1, value.size() - 2);
+  return value;
+}
+
+// A name that reads back as itself from a "[name]" or "name=" line.
+bool PlainName(std::string_view name) {
+  return !name.empty() && TrimView(name) == name && name.find_first_of("[]=\r\n") == std::string_view::npos;
+}
+
 std::string LowerName(std::string_view name) {
   std::string result;
   result.reserve(name.size());
@@ -101,6 +114,7 @@ struct TIniFile::Snapshot {
   std::unordered_map<std::string, std::size_t> firstSection;  // lower name → index
   // Keys of the first section of each name only; the first line of a key wins.
   std::unordered_map<std::string, Entry> entries;
+  std::size_t lineCount = 0;  // as SplitLines counts them
 
   void Parse(std::string gbk);
 };
@@ -112,9 +126,9 @@ void TIniFile::Snapshot::Parse(std::string gbk) {
   firstSection.clear();
   entries.clear();
   // One entry per line at most; sizing the tables once saves rehashing a big file.
-  const auto lineCount = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1;
-  entries.reserve(lineCount);
-  firstSection.reserve(lineCount / 4 + 1);
+  const auto lines = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1;
+  entries.reserve(lines);
+  firstSection.reserve(lines / 4 + 1);
   // Lines are counted exactly as SplitLines counts them, which WriteString relies on.
   std::size_t lineIndex = 0;
   bool inFirst = false;
@@ -138,13 +152,11 @@ void TIniFile::Snapshot::Parse(std::string gbk) {
     if (sections.empty() || equals == std::string_view::npos) continue;
     sections.back().lastKeyLine = lineIndex;
     if (!inFirst) continue;
-    std::string_view value = TrimView(trimmed.substr(equals + 1));
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-        value.back() == value.front())
-      value = value.substr(1, value.size() - 2);
+    std::string_view value = ValueOf(trimmed.substr(equals + 1));
     entries.try_emplace(EntryKey(sectionKey, TrimView(trimmed.substr(0, equals))),
                         Entry{std::string(value), lineIndex});
   }
+  lineCount = lineIndex;
 }
 
 struct TIniFile::PassState {
@@ -241,6 +253,7 @@ void TIniFile::WriteString(const std::string& section, const std::string& key,
                            const std::string& value) {
   const Snapshot& snapshot = Load();
   if (snapshot.unreadable) throw EIniFileException("Unable to write to " + fileName_);
+  if (TryAppend(section, key, value)) return;
   std::vector<std::string> lines;
   if (snapshot.exists) lines = SplitLines(GbkToUtf8(snapshot.bytes));
   std::string line = key + "=" + value;
@@ -277,4 +290,44 @@ void TIniFile::WriteString(const std::string& section, const std::string& key,
   fresh->identity = FileIdentity::Of(st);
   fresh->suspect = ReadTooSoonAfterChange(st.st_ctim);
   cache_ = std::move(fresh);
+}
+
+// Writing the schedule adds key after key at the end of the file; rewriting the
+// whole file for each would make arming many records slow in the square of
+// their number. Such a line is appended instead, and the copy grows with it.
+bool TIniFile::TryAppend(const std::string& section, const std::string& key, const std::string& value) {
+  Snapshot& snapshot = *cache_;
+  if (!PlainName(section) || !PlainName(key) || value.find_first_of("\r\n") != std::string::npos) return false;
+  if (!snapshot.bytes.empty() && snapshot.bytes.back() != '\n') return false;
+  auto sectionIt = snapshot.firstSection.find(LowerName(section));
+  const bool newSection = sectionIt == snapshot.firstSection.end();
+  if (!newSection) {
+    if (sectionIt->second + 1 != snapshot.sections.size()) return false;  // not the last section
+    if (snapshot.sections.back().lastKeyLine + 1 != snapshot.lineCount) return false;  // lines after its keys
+    if (snapshot.entries.count(EntryKey(section, key))) return false;  // a replacement
+  }
+  std::string text = (newSection ? "[" + section + "]\r\n" : std::string()) + key + "=" + value + "\r\n";
+  std::string bytes = Utf8ToGbk(text);
+
+  int fd = ::open(fileName_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+  bool written = fd >= 0 && ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+  if (fd >= 0 && ::close(fd) != 0) written = false;
+  if (!written) throw EIniFileException("Unable to write to " + fileName_);
+
+  snapshot.exists = true;
+  snapshot.bytes += bytes;
+  if (newSection) {
+    snapshot.firstSection.emplace(LowerName(section), snapshot.sections.size());
+    snapshot.sections.push_back({section, snapshot.lineCount, snapshot.lineCount});
+    ++snapshot.lineCount;
+  }
+  snapshot.sections.back().lastKeyLine = snapshot.lineCount;
+  snapshot.entries.emplace(EntryKey(section, key), Snapshot::Entry{std::string(ValueOf(value)), snapshot.lineCount});
+  ++snapshot.lineCount;
+  struct stat st {};
+  if (::stat(fileName_.c_str(), &st) == 0) {
+    snapshot.identity = FileIdentity::Of(st);
+    snapshot.suspect = ReadTooSoonAfterChange(st.st_ctim);
+  }
+  return true;
 }

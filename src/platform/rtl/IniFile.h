@@ -49,6 +49,7 @@ class TIniFile {
   struct Snapshot;
   const Snapshot& Load() const;
   const Snapshot& LoadFromFile() const;
+  bool TryAppend(const std::string& section, const std::string& key, const std::string& value);
   std::string fileName_;
   mutable std::shared_ptr<Snapshot> cache_;
   std::shared_ptr<PassState> pass_;
