@@ -3,6 +3,7 @@
 #include "app/Pictures.h"
 #include "app/Unit_Tamiro.h"
 #include "platform/audio/XaudioPlayer.h"
+#include "platform/os/HttpClient.h"
 
 namespace {
 
@@ -274,4 +275,12 @@ void TFrm_Tamiro::BuildComponents() {
   TrayIcon1->OnClick = ON(mnuShowHideClick);
   TrayIcon1->SetAnimate(true);
   TrayIcon1->SetVisible(true);
+
+  IdAntiFreeze1 = new TIdAntiFreeze(this, "IdAntiFreeze1");
+  IdHTTP1 = new TIdHTTP(this, "IdHTTP1");
+  IdHTTP1->ReadTimeout = 0;
+  IdHTTP1->AllowCookies = true;
+  IdHTTP1->Request.Accept = "text/html, */*";
+  IdHTTP1->Request.ContentType = "text/html";
+  IdHTTP1->Request.UserAgent = "Mozilla/3.0 (compatible; Indy Library)";
 }

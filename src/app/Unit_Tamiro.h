@@ -18,6 +18,8 @@
 #include "platform/vcl/TrayIcon.h"
 
 class TXaudioPlayer;
+class TIdAntiFreeze;
+class TIdHTTP;
 
 // Mirrors of the stored settings, the log file's name, the schedule file and the list-file reader.
 extern std::string LogChkValue;
@@ -143,6 +145,8 @@ class TFrm_Tamiro : public TForm {
   TMenuItem* numupdate;
   TMenuItem* N1;
   TMenuItem* Animate1;
+  TIdAntiFreeze* IdAntiFreeze1;
+  TIdHTTP* IdHTTP1;
 
   // --- timed power-off state
   int ShutdownMode = 0;
