@@ -6,21 +6,32 @@
 #include "platform/qt/QtScreenshot.h"
 #include "platform/vcl/Dialogs.h"
 
+namespace {
+
+// The running copy is neither shown nor told.
+int RefuseSecondCopy(QtBackend& backend) {
+  backend.MessageBox(MessageBoxRequest{nullptr, "该程序已经运行，可能是最小化到了任务栏！", "已经运行", MB_OK});
+  return 0;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-  // Asked before anything of the application exists; the running copy is neither shown nor told.
+  // Asked before anything of the application exists.
   if (WindowClassExists(QtBackend::kWindowClass)) {
     QtBackend backend(argc, argv);
-    backend.MessageBox(MessageBoxRequest{nullptr, "该程序已经运行，可能是最小化到了任务栏！", "已经运行", MB_OK});
-    return 0;
+    return RefuseSecondCopy(backend);
   }
 
   QtBackend backend(argc, argv);
+  // Two copies started at the same moment both pass the question; only one gets the claim.
+  WindowClassClaim claim(QtBackend::kWindowClass);  // held for as long as the window lives
+  if (!claim.Held() && WindowClassExists(QtBackend::kWindowClass)) return RefuseSecondCopy(backend);
   TApplication app(backend);
   app.Title = kApplicationTitle;
   app.ProgramDir = ProgramDir();
   Frm_Tamiro = new TFrm_Tamiro();
   app.MainForm = Frm_Tamiro;
-  WindowClassClaim claim(QtBackend::kWindowClass);  // held for as long as the window lives
   ScheduleScreenshot(backend, *Frm_Tamiro, [] { Frm_Tamiro->Btn_Sz->Click(); });
   Frm_Tamiro->Create();
   app.Run();
