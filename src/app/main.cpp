@@ -4,6 +4,7 @@
 #include "platform/os/VersionInfo.h"
 #include "platform/qt/QtBackend.h"
 #include "platform/qt/QtScreenshot.h"
+#include "platform/qt/QtSignals.h"
 #include "platform/vcl/Dialogs.h"
 
 namespace {
@@ -27,6 +28,7 @@ int main(int argc, char** argv) {
   // Two copies started at the same moment both pass the question; only one gets the claim.
   WindowClassClaim claim(QtBackend::kWindowClass);  // held for as long as the window lives
   if (!claim.Held() && WindowClassExists(QtBackend::kWindowClass)) return RefuseSecondCopy(backend);
+  QuitLoopOnTerminationSignals(backend);
   TApplication app(backend);
   app.Title = kApplicationTitle;
   app.ProgramDir = ProgramDir();

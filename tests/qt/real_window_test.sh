@@ -77,6 +77,11 @@ rc=$?
 kill -0 "$first" 2>/dev/null || fail "the first copy ended too"
 [[ $(main_window) == "$id" ]] || fail "the first copy's window changed"
 
-kill "$first"
-wait "$first" 2>/dev/null
+# A termination signal closes the window in order: the farewell line reaches the log.
+kill -TERM "$first"
+wait "$first"
+rc=$?
+[[ $rc -eq 0 ]] || fail "the first copy ended with $rc on SIGTERM"
+iconv -f GBK -t UTF-8 "$work/cwd/Tamiro.Log" | grep -q '(程序退出)谢谢使用Velora！' \
+  || { iconv -f GBK -t UTF-8 "$work/cwd/Tamiro.Log"; fail "no farewell line after SIGTERM"; }
 echo "1 passed, 0 failed"
