@@ -9,14 +9,6 @@ namespace {
 // No folder: the log follows the process's current directory.
 const char* const kLogFileName = "Tamiro.Log";
 
-// The code point at a position from the end (1 = last), or 0 when the text is shorter.
-char32_t CharFromEnd(const std::string& utf8, int position) {
-  std::vector<std::size_t> starts;
-  for (std::size_t i = 0; i < utf8.size(); ++i)
-    if ((static_cast<unsigned char>(utf8[i]) & 0xC0) != 0x80) starts.push_back(i);
-  if (static_cast<int>(starts.size()) < position) return 0;
-  return static_cast<unsigned char>(utf8[starts[starts.size() - position]]);
-}
 
 }  // namespace
 
@@ -55,7 +47,9 @@ void TFrm_Tamiro::Btn_Log_SaveClick(TObject*) {
   SaveDialog_Tamiro->InitialDir = Application->ProgramDir;
   if (!SaveDialog_Tamiro->Execute() || SaveDialog_Tamiro->FileName.empty()) return;
   std::string name = SaveDialog_Tamiro->FileName;
-  if (CharFromEnd(name, 4) != U'.') name += ".Log";
+  // Characters, not bytes, so that a Chinese name counts as the user sees it.
+  std::optional<std::size_t> fourthFromEnd = CharStartFromEnd(name, 4);
+  if (!fourthFromEnd || name[*fourthFromEnd] != '.') name += ".Log";
   SaveLines(name, Memo_Log->Lines.Items());
   AppendLogLine("日志已保存，路径＂" + name + "＂", LogVariant::CreateIfMissing);
   SaveDialog_Tamiro->FileName.clear();

@@ -20,10 +20,7 @@ const char* const kReplaceQuestion =
 // is judged like a Latin one. A name too short to have a fifth character from the
 // end is judged by its first one.
 std::string ListFileName(const std::string& name) {
-  std::vector<std::size_t> starts;
-  for (std::size_t i = 0; i < name.size(); ++i)
-    if ((static_cast<unsigned char>(name[i]) & 0xC0) != 0x80) starts.push_back(i);
-  std::size_t judged = starts.size() >= 5 ? starts[starts.size() - 5] : 0;
+  std::size_t judged = CharStartFromEnd(name, 5).value_or(0);
   return name[judged] == '.' ? name : name + ".List";
 }
 

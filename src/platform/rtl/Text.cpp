@@ -219,3 +219,9 @@ std::vector<std::string> SplitLines(std::string_view text) {
   }
   return lines;
 }
+
+std::optional<std::size_t> CharStartFromEnd(std::string_view utf8, int position) {
+  for (std::size_t i = utf8.size(); i-- > 0;)
+    if ((static_cast<unsigned char>(utf8[i]) & 0xC0) != 0x80 && --position == 0) return i;
+  return std::nullopt;
+}

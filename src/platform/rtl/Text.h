@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,6 +20,10 @@ std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2))
 std::string IntToStr(long long value);
 // Whole number or nothing; blanks around it are not allowed.
 bool TryStrToInt(std::string_view text, long long& value);
+
+// Where the character at a position from the end (1 = the last) begins, in
+// bytes; characters are code points. Nothing when the text is shorter.
+std::optional<std::size_t> CharStartFromEnd(std::string_view utf8, int position);
 
 // Blanks and control characters at both ends removed.
 std::string Trim(std::string_view text);
