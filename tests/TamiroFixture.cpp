@@ -132,3 +132,10 @@ std::string TamiroTest::WriteWav(const std::string& path, int ms) {
   sf_close(file);
   return path;
 }
+
+std::vector<std::string> TamiroTest::RowCells(int index) {
+  TListItem* row = form_->List_Tamiro->Item(index);
+  std::vector<std::string> cells{row->Caption()};
+  for (const auto& sub : row->SubItems.Items()) cells.push_back(sub);
+  return cells;
+}

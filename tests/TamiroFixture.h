@@ -47,6 +47,9 @@ class TamiroTest : public ::testing::Test {
   TListItem* AddRow(const std::string& time, const std::string& mode, const std::string& event = "",
                     const std::string& sound = "", bool checked = false);
 
+  // A row of the record list: its caption, then its sub-items.
+  std::vector<std::string> RowCells(int index);
+
   VirtualEngineLoader& Sound() { return *sound_; }
   // The primary screen's width at the next start.
   void SetScreenWidth(int width) { screenWidth_ = width; }

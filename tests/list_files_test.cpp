@@ -28,15 +28,9 @@ class ListFilesTest : public TamiroTest {
     Ui().AnswerFileDialog(std::move(chosen));
     F().Btn_List_Open->UserClick();
   }
-  Cells Row(int index) {
-    TListItem* row = F().List_Tamiro->Item(index);
-    Cells cells{row->Caption()};
-    for (const auto& sub : row->SubItems.Items()) cells.push_back(sub);
-    return cells;
-  }
   std::vector<Cells> Rows() {
     std::vector<Cells> rows;
-    for (int i = 0; i < F().List_Tamiro->Count(); ++i) rows.push_back(Row(i));
+    for (int i = 0; i < F().List_Tamiro->Count(); ++i) rows.push_back(RowCells(i));
     return rows;
   }
   std::vector<bool> Ticks() {
@@ -213,9 +207,9 @@ TEST_F(ListFilesTest, ASavedListLoadsBackAsItWasAndTheNextAddFollowsIt) {
   F().DateTime_Time->UserSetDateTime(TimeOf(Moment("2000-01-01 09:30:00")));
   F().Btn_Add->UserClick();
   ASSERT_EQ(F().List_Tamiro->Count(), 4);
-  EXPECT_EQ(Row(3), (Cells{"09:30:00", "每天都响", "", ProgramDir() + "nl.mp3"}));
+  EXPECT_EQ(RowCells(3), (Cells{"09:30:00", "每天都响", "", ProgramDir() + "nl.mp3"}));
   EXPECT_EQ(RecordCount, 4);
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(Row(i).size(), 4u) << "row " << i;
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(RowCells(i).size(), 4u) << "row " << i;
 
   // The next Open starts from the name chosen last time.
   Open(std::nullopt);
@@ -292,7 +286,7 @@ TEST_F(ListFilesTest, EachSectionLoadsAsOneRowWhateverItsNameAndKeys) {
   ASSERT_EQ(F().List_Tamiro->Count(), static_cast<int>(std::size(expected)));
   for (size_t i = 0; i < std::size(expected); ++i) {
     SCOPED_TRACE("row " + std::to_string(i));
-    EXPECT_EQ(Row(static_cast<int>(i)), expected[i].cells);
+    EXPECT_EQ(RowCells(static_cast<int>(i)), expected[i].cells);
     EXPECT_EQ(F().List_Tamiro->Item(static_cast<int>(i))->Checked(), expected[i].ticked);
   }
   EXPECT_EQ(F().List_Box->Items.Items(), (std::vector<std::string>{"b", "7", "x", "empty", "y", "z", "w"}));

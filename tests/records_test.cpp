@@ -25,12 +25,6 @@ class RecordsTest : public TamiroTest {
     if (F().tx->Checked()) F().tx->UserToggle();
     F().xz->UserSelectPage(0);
   }
-  std::vector<std::string> Row(int index) {
-    TListItem* row = F().List_Tamiro->Item(index);
-    std::vector<std::string> cells{row->Caption()};
-    for (const auto& sub : row->SubItems.Items()) cells.push_back(sub);
-    return cells;
-  }
   std::vector<std::string> Captions() {
     std::vector<std::string> captions;
     for (int i = 0; i < F().List_Tamiro->Count(); ++i) captions.push_back(F().List_Tamiro->Item(i)->Caption());
@@ -76,7 +70,7 @@ TEST_F(RecordsTest, AddComposesTheRowForEachRingMode) {
     F().nzls->SetText(c.sound);
     F().Btn_Add->UserClick();
     ASSERT_EQ(F().List_Tamiro->Count(), row + 1);
-    EXPECT_EQ(Row(row), (std::vector<std::string>{c.caption, c.mode, c.event, c.sound}));
+    EXPECT_EQ(RowCells(row), (std::vector<std::string>{c.caption, c.mode, c.event, c.sound}));
     EXPECT_FALSE(F().List_Tamiro->Item(row)->Checked());
     EXPECT_EQ(NewRingMode, c.mode);
     EXPECT_EQ(NewAlarmTime, c.caption);
@@ -165,9 +159,9 @@ TEST_F(RecordsTest, AddAfterLoadedRowsFillsTheNewRow) {
   F().nzls->SetText("");
   F().Btn_Add->UserClick();
   ASSERT_EQ(F().List_Tamiro->Count(), 3);
-  EXPECT_EQ(Row(0), (std::vector<std::string>{"06:00:00", "每天都响", "起床", "/a.mp3"}));
-  EXPECT_EQ(Row(1), (std::vector<std::string>{"2026-04-01 12:00:00", "只响一次", "", "/b.mp3"}));
-  EXPECT_EQ(Row(2), (std::vector<std::string>{"10:30:00", "周末", "", ""}));
+  EXPECT_EQ(RowCells(0), (std::vector<std::string>{"06:00:00", "每天都响", "起床", "/a.mp3"}));
+  EXPECT_EQ(RowCells(1), (std::vector<std::string>{"2026-04-01 12:00:00", "只响一次", "", "/b.mp3"}));
+  EXPECT_EQ(RowCells(2), (std::vector<std::string>{"10:30:00", "周末", "", ""}));
   EXPECT_EQ(RecordCount, 3);
   EXPECT_EQ(LogMessages().back(), "添加了一条记录至列表．");
 }
@@ -218,7 +212,7 @@ TEST_F(RecordsTest, DeleteRemovesTheSelectedRowAndClearEmptiesTheList) {
   PickTime("09:00:00");
   F().Btn_Add->UserClick();
   EXPECT_EQ(Captions(), (std::vector<std::string>{"06:00:00", "08:00:00", "09:00:00"}));
-  EXPECT_EQ(Row(2)[1], "每天都响");
+  EXPECT_EQ(RowCells(2)[1], "每天都响");
 
   F().Chk_Qx->UserToggle();
   ASSERT_TRUE(F().Chk_Qx->Checked());
@@ -229,7 +223,7 @@ TEST_F(RecordsTest, DeleteRemovesTheSelectedRowAndClearEmptiesTheList) {
   EXPECT_EQ(LogMessages().back(), "已清空了列表．");
   F().Btn_Add->UserClick();
   ASSERT_EQ(F().List_Tamiro->Count(), 1);
-  EXPECT_EQ(Row(0), (std::vector<std::string>{"09:00:00", "每天都响", "", ProgramDir() + "nl.mp3"}));
+  EXPECT_EQ(RowCells(0), (std::vector<std::string>{"09:00:00", "每天都响", "", ProgramDir() + "nl.mp3"}));
   EXPECT_TRUE(Ui().Boxes.empty());
 }
 
@@ -299,7 +293,7 @@ TEST_F(RecordsTest, ResetRestoresTheEditorAndLeavesTheRows) {
   EXPECT_FALSE(F().shijian->Visible());
   EXPECT_EQ(F().shijian->Text(), "");
   ASSERT_EQ(F().List_Tamiro->Count(), 1);
-  EXPECT_EQ(Row(0), (std::vector<std::string>{"06:00:00", "每天都响", "起床", "/a.mp3"}));
+  EXPECT_EQ(RowCells(0), (std::vector<std::string>{"06:00:00", "每天都响", "起床", "/a.mp3"}));
   EXPECT_TRUE(F().List_Tamiro->Item(0)->Checked());
   EXPECT_EQ(LogMessages(), logBefore);
   EXPECT_TRUE(Ui().Boxes.empty());
