@@ -111,7 +111,11 @@ void HeadlessBackend::RunPosted() {
   }
 }
 
-void HeadlessBackend::FormCreated(TForm&) { WindowShown = TaskbarButtonShown = true; }
+void HeadlessBackend::FormCreated(TForm&) {}
+
+void HeadlessBackend::ShowForm(TForm&) {
+  if (!Application || !Application->Minimized()) WindowShown = TaskbarButtonShown = true;
+}
 void HeadlessBackend::FormDestroying(TForm&) { WindowShown = TaskbarButtonShown = false; }
 
 void HeadlessBackend::MinimizeApp(bool hideTaskbarButton) {

@@ -76,6 +76,7 @@ class HeadlessBackend : public Backend {
   // Backend
   TDateTime Now() override;
   void FormCreated(TForm& form) override;
+  void ShowForm(TForm& form) override;
   void FormDestroying(TForm& form) override;
   void ControlChanged(TControl&) override {}
   void FocusControl(TControl& control) override { Focused = &control; }

@@ -32,8 +32,11 @@ class Backend {
   // Local wall-clock time. The only clock the program reads.
   virtual TDateTime Now() = 0;
 
-  // Builds a peer for every control of the form and shows it.
+  // Builds a peer for every control of the form, not shown yet; may report the real frame
+  // width (TForm::SetFrameWidth) before OnCreate places the window.
   virtual void FormCreated(TForm& form) = 0;
+  // Shows the form's window where and as large as the form says; once, after OnCreate.
+  virtual void ShowForm(TForm& form) = 0;
   // Removes the peers; the form is about to be freed.
   virtual void FormDestroying(TForm& form) = 0;
   // Pushes the control's state into its peer. Raises no event.

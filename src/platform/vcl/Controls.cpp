@@ -138,8 +138,10 @@ void TRadioButton::UserClick() {
 
 TLabel::TLabel(TComponent* owner, std::string name, TWinControl* parent, const char* className)
     : TControl(owner, std::move(name), parent), className_(className) {
-  TabStop = false;
+  TabStop = IsLink();
 }
+
+bool TLabel::IsLink() const { return std::string(className_) == "TsWebLabel"; }
 
 void TLabel::UserClick() {
   if (UserCanAct()) RunUserEvent(OnClick, this);

@@ -52,7 +52,10 @@ class TControl : public TComponent {
   TColor FontColor() const { return fontColor_; }
   void SetFontColor(TColor color);
 
+  // The place among its siblings in the keyboard order; -1: after the numbered ones.
   int TabOrder = -1;
+  // Whether the Tab key stops here. Kinds that never take the focus (group boxes, pages,
+  // the status bar, pictures, plain labels) start without it.
   bool TabStop = true;
 
  protected:
@@ -132,7 +135,10 @@ class TLabel : public TControl {
   TLabel(TComponent* owner, std::string name, TWinControl* parent, const char* className = "TsLabel");
   const char* ClassName() const override { return className_; }
   TNotifyEvent OnClick;  // link labels
+  // A click, or Enter or Space while a link label has the focus.
   void UserClick();
+  // A link label takes the focus, so the keyboard can reach it.
+  bool IsLink() const;
 
  private:
   const char* className_;
@@ -226,20 +232,26 @@ class TSpinEdit : public TWinControl {
 
 class TImage : public TControl {
  public:
-  using TControl::TControl;
+  TImage(TComponent* owner, std::string name, TWinControl* parent) : TControl(owner, std::move(name), parent) {
+    TabStop = false;
+  }
   const char* ClassName() const override { return "TImage"; }
   TBitmap Picture;
 };
 
 class TGroupBox : public TWinControl {
  public:
-  using TWinControl::TWinControl;
+  TGroupBox(TComponent* owner, std::string name, TWinControl* parent) : TWinControl(owner, std::move(name), parent) {
+    TabStop = false;
+  }
   const char* ClassName() const override { return "TxpGroupBox"; }
 };
 
 class TTabSheet : public TWinControl {
  public:
-  using TWinControl::TWinControl;
+  TTabSheet(TComponent* owner, std::string name, TWinControl* parent) : TWinControl(owner, std::move(name), parent) {
+    TabStop = false;
+  }
   const char* ClassName() const override { return "TxpTabSheet"; }
 };
 
@@ -268,7 +280,9 @@ struct TStatusPanel {
 
 class TStatusBar : public TWinControl {
  public:
-  using TWinControl::TWinControl;
+  TStatusBar(TComponent* owner, std::string name, TWinControl* parent) : TWinControl(owner, std::move(name), parent) {
+    TabStop = false;
+  }
   const char* ClassName() const override { return "TsStatusBar"; }
   TStatusPanel* Panels(int index) { return &panels_.at(index); }
   int PanelCount() const { return static_cast<int>(panels_.size()); }

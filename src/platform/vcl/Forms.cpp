@@ -1,7 +1,10 @@
 // The form's life (create, close, destroy) and the application around it.
 #include "platform/vcl/Forms.h"
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 
 #include "platform/vcl/Dialogs.h"
@@ -14,7 +17,53 @@ TForm::TForm(std::string name, std::string windowClassName)
 TForm::~TForm() = default;
 
 void TForm::SetClientSize(int width, int height) {
-  SetBounds(Left(), Top(), width + kFrameWidth, height + kFrameHeight);
+  SetBounds(Left(), Top(), width + frameWidth_, height + kFrameHeight);
+}
+
+void TForm::SetFrameWidth(int width) {
+  int client = ClientWidth();
+  frameWidth_ = width;
+  SetBounds(Left(), Top(), client + width, Height());
+}
+
+bool TForm::InView(const TControl& control) const {
+  int left = 0, top = 0;
+  const TControl* c = &control;
+  for (; c && c->Parent() && c != this; c = c->Parent()) left += c->Left(), top += c->Top();
+  if (c != this) return false;  // not on this form
+  int bottom = ClientHeight();
+  for (TControl* child : Controls())
+    if (dynamic_cast<TStatusBar*>(child) && child->Visible()) bottom -= child->Height();
+  return left < ClientWidth() && left + control.Width() > 0 && top < bottom && top + control.Height() > 0;
+}
+
+TControl* TForm::FindNextControl(const TControl* current, bool goForward) const {
+  std::vector<TControl*> order = TabOrderList(*this);
+  if (!goForward) std::reverse(order.begin(), order.end());
+  auto start = std::find(order.begin(), order.end(), current);
+  size_t from = start == order.end() ? order.size() - 1 : static_cast<size_t>(start - order.begin());
+  for (size_t step = 1; step <= order.size(); ++step) {
+    TControl* candidate = order[(from + step) % order.size()];
+    if (candidate->TabStop && candidate->UserCanAct() && InView(*candidate)) return candidate;
+  }
+  return nullptr;
+}
+
+std::vector<TControl*> TabOrderList(const TWinControl& parent) {
+  std::vector<TControl*> children(parent.Controls().begin(), parent.Controls().end());
+  std::stable_sort(children.begin(), children.end(), [](const TControl* a, const TControl* b) {
+    auto key = [](const TControl* c) { return c->TabOrder < 0 ? INT32_MAX : c->TabOrder; };
+    return key(a) < key(b);
+  });
+  std::vector<TControl*> order;
+  for (TControl* child : children) {
+    order.push_back(child);
+    if (auto* container = dynamic_cast<const TWinControl*>(child)) {
+      std::vector<TControl*> inner = TabOrderList(*container);
+      order.insert(order.end(), inner.begin(), inner.end());
+    }
+  }
+  return order;
 }
 
 void TForm::Create() {
@@ -22,6 +71,8 @@ void TForm::Create() {
   created_ = true;
   Application->GetBackend().FormCreated(*this);
   if (OnCreate) Application->Guard([this] { OnCreate(this); });
+  // Shown only now, so it appears where and as large as OnCreate left it.
+  Application->GetBackend().ShowForm(*this);
 }
 
 bool TForm::Close() {

@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/rtl/DateTime.h"
 #include "platform/vcl/Backend.h"
@@ -11,20 +12,34 @@
 
 using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
 
-// Left, Top and Height are the outer frame's; the client area is smaller by the frame.
+// Left, Top, Width and Height are the outer frame's; the client area is smaller by the frame.
+// Its height is the layout's (36 pixels of title bar and borders, so 292 and 443 always give
+// the same client areas); its width is the desktop's real one once the backend reports it.
 class TForm : public TWinControl {
  public:
   static constexpr int kFrameHeight = 36;  // title bar and borders
-  static constexpr int kFrameWidth = 8;
+  static constexpr int kFrameWidth = 8;    // as the layout assumes, until the backend knows better
 
   TForm(std::string name, std::string windowClassName);
   ~TForm() override;
   const char* ClassName() const override { return windowClassName_.c_str(); }
 
-  int ClientWidth() const { return Width() - kFrameWidth; }
+  int ClientWidth() const { return Width() - frameWidth_; }
   int ClientHeight() const { return Height() - kFrameHeight; }
   void SetClientSize(int width, int height);
   void SetHeight(int height) { SetBounds(Left(), Top(), Width(), height); }
+  // The left and right borders together, as the desktop draws them; keeps the client width.
+  int FrameWidth() const { return frameWidth_; }
+  void SetFrameWidth(int width);
+
+  // Whether the user can see some of the control: the client area less the status bar
+  // docked to its bottom edge. Folding the window hides what lies below the fold.
+  bool InView(const TControl& control) const;
+  // The control the Tab key moves to (Shift+Tab when not goForward), or null when none
+  // can take the focus. The order is the tab order of each parent, a container's own
+  // controls right after it; hidden, disabled, folded-away and non-stop controls are
+  // passed over, and the walk wraps round. A null current starts from the ends.
+  TControl* FindNextControl(const TControl* current, bool goForward) const;
 
   TBitmap Icon;
   TNotifyEvent OnCreate;
@@ -41,6 +56,7 @@ class TForm : public TWinControl {
 
  private:
   std::string windowClassName_;
+  int frameWidth_ = kFrameWidth;
   bool created_ = false;
   bool closed_ = false;
   bool destroyed_ = false;
@@ -81,6 +97,10 @@ class TApplication {
   Backend& backend_;
   bool minimized_ = false;
 };
+
+// Every control under the parent in keyboard order: the children by TabOrder (those without
+// one after, as created), each followed by its own controls.
+std::vector<TControl*> TabOrderList(const TWinControl& parent);
 
 // The one application of the process (as the platform's global is).
 extern TApplication* Application;
