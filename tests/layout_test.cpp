@@ -76,7 +76,7 @@ const Placed kLayout[] = {
     {"xpGroupBox2", "TxpGroupBox", "xpTabSheet7", 260, 6, 177, 109, 4, "联系作者"},
     {"sWebLabel1", "TsWebLabel", "xpGroupBox2", 20, 17, 132, 12, -1, "www.example.com"},
     {"sWebLabel3", "TsWebLabel", "xpGroupBox2", 20, 40, 102, 12, -1, "velora@example.org"},
-    {"sWebLabel2", "TsWebLabel", "xpGroupBox2", 20, 61, 84, 12, -1, "harwen@example.com"},
+    {"sWebLabel2", "TsWebLabel", "xpGroupBox2", 20, 61, 84, 12, -1, "hw@example.com"},
     {"sWebLabel4", "TsWebLabel", "xpGroupBox2", 21, 82, 54, 12, -1, "QQ:10001"},
 };
 

@@ -92,7 +92,7 @@ TEST_F(StartupTest, AboutLinksOpenTheirAddresses) {
   for (TLabel* link : {F().sWebLabel1, F().sWebLabel2, F().sWebLabel3, F().sWebLabel4}) link->UserClick();
   EXPECT_EQ(Ui().ShellOpens, (std::vector<std::string>{
                                  "http://www.example.com",
-                                 "mailto:harwen@example.com",
+                                 "mailto:hw@example.com",
                                  "mailto:velora@example.org",
                                  "http://wpa.example.net/msgrd?V=1&Uin=10001&Site=Harwen&Menu=yes",
                              }));

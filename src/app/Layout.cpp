@@ -218,7 +218,7 @@ void TFrm_Tamiro::BuildAboutPage() {
   sWebLabel1->OnClick = ON(sWebLabel1Click);
   sWebLabel3 = Captioned(Place(new TLabel(this, "sWebLabel3", g, "TsWebLabel"), 20, 40, 102, 12), "velora@example.org");
   sWebLabel3->OnClick = ON(sWebLabel3Click);
-  sWebLabel2 = Captioned(Place(new TLabel(this, "sWebLabel2", g, "TsWebLabel"), 20, 61, 84, 12), "harwen@example.com");
+  sWebLabel2 = Captioned(Place(new TLabel(this, "sWebLabel2", g, "TsWebLabel"), 20, 61, 84, 12), "hw@example.com");
   sWebLabel2->OnClick = ON(sWebLabel2Click);
   sWebLabel4 = Captioned(Place(new TLabel(this, "sWebLabel4", g, "TsWebLabel"), 21, 82, 54, 12), "QQ:10001");
   sWebLabel4->OnClick = ON(sWebLabel4Click);

@@ -16,7 +16,7 @@ TFrm_Tamiro* Frm_Tamiro = nullptr;
 
 const char* const kApplicationTitle = "Harwen ━ Velora（晨曦版）";
 const char* const TFrm_Tamiro::kWebSite = "www.example.com";
-const char* const TFrm_Tamiro::kMail1 = "harwen@example.com";
+const char* const TFrm_Tamiro::kMail1 = "hw@example.com";
 const char* const TFrm_Tamiro::kMail2 = "velora@example.org";
 const char* const TFrm_Tamiro::kImNumber = "10001";
 

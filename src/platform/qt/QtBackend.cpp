@@ -12,6 +12,7 @@
 #include "platform/os/Shell.h"
 #include "platform/qt/QtConvert.h"
 #include "platform/qt/QtDialogs.h"
+#include "platform/qt/QtFrame.h"
 #include "platform/qt/QtPeers.h"
 #include "platform/qt/QtStyle.h"
 #include "platform/qt/QtTimers.h"
@@ -70,7 +71,12 @@ TDateTime QtBackend::Now() { return FromQDateTime(QDateTime::currentDateTime());
 
 void QtBackend::FormCreated(TForm& form) {
   QWidget* window = peers_->Build(form);
-  if (!Application || !Application->Minimized()) window->show();
+  if (std::optional<int> frame = DesktopFrameWidth(window->windowFlags())) form.SetFrameWidth(*frame);
+}
+
+void QtBackend::ShowForm(TForm& form) {
+  QWidget* window = peers_->WindowOf(&form);
+  if (window && (!Application || !Application->Minimized())) window->show();
 }
 
 void QtBackend::FormDestroying(TForm& form) { peers_->Remove(form); }

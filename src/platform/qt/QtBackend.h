@@ -37,7 +37,8 @@ class QtBackend : public Backend {
   QSystemTrayIcon* TrayIconOf(const TTrayIcon& tray) const;
 
   TDateTime Now() override;
-  void FormCreated(TForm& form) override;
+  void FormCreated(TForm& form) override;  // Asks the window manager for the frame's width.
+  void ShowForm(TForm& form) override;
   void FormDestroying(TForm& form) override;
   void ControlChanged(TControl& control) override;  // Raises no event.
   void FocusControl(TControl& control) override;

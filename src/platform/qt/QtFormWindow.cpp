@@ -2,6 +2,7 @@
 #include <QCloseEvent>
 #include <QEvent>
 #include <QTimer>
+#include <QWindow>
 #include <QWindowStateChangeEvent>
 
 #include "platform/qt/QtConvert.h"
@@ -61,10 +62,18 @@ class FormPeer : public Peer {
   }
 
  protected:
-  // Left, Top and Height are the frame's; the client area is what the widgets live in.
+  // Left and Top are the frame's; the client area is what the widgets live in. Before the
+  // window exists, a move places its frame (the window manager keeps the frame's corner
+  // there, whatever the title bar); afterwards only a real change of place moves it, by the
+  // frame again, so folding and unfolding never shift the window.
   void PushGeometry() override {
-    widget_->setFixedSize(std::max(0, form_.ClientWidth()), std::max(0, form_.ClientHeight()));
-    widget_->move(form_.Left(), form_.Top());
+    QSize client(std::max(0, form_.ClientWidth()), std::max(0, form_.ClientHeight()));
+    if (widget_->minimumSize() != client || widget_->maximumSize() != client) widget_->setFixedSize(client);
+    QPoint frame(form_.Left(), form_.Top());
+    if (!widget_->testAttribute(Qt::WA_WState_Created))
+      widget_->move(frame);
+    else if (QWindow* window = widget_->windowHandle(); window && window->framePosition() != frame)
+      window->setFramePosition(frame);
     // The status bar keeps to the bottom edge at every height.
     for (TControl* child : form_.Controls())
       if (dynamic_cast<TStatusBar*>(child)) peers_.Push(*child);

@@ -13,6 +13,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTimeEdit>
+#include <QTimer>
 #include <QToolButton>
 #include <QValidator>
 #include <functional>
@@ -62,9 +63,21 @@ class MemoWidget : public QPlainTextEdit {
     setTabChangesFocus(true);
     setAcceptDrops(false);  // a drop would bypass the key filter
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // A change that came by none of the paths below (an assistive tool writing the text)
+    // passes the key filter as a paste would.
+    connect(this, &QPlainTextEdit::textChanged, this, [this] {
+      if (editing_) return;
+      if (memo_.UserKeyPress(22)) {
+        if (onEdited) onEdited();
+      } else if (onRefused) {
+        onRefused();
+      }
+    });
   }
   // Runs after an edit that changed the text.
   std::function<void()> onEdited;
+  // Runs when the key filter refused a change the widget had already taken.
+  std::function<void()> onRefused;
 
  protected:
   void keyPressEvent(QKeyEvent* event) override {
@@ -123,11 +136,14 @@ class MemoWidget : public QPlainTextEdit {
  private:
   void Edit(const std::function<void()>& action) {
     int before = document()->revision();
+    editing_ = true;
     action();
+    editing_ = false;
     if (document()->revision() != before && onEdited) onEdited();
   }
 
   TMemo& memo_;
+  bool editing_ = false;
 };
 
 class MemoPeer : public Peer {
@@ -138,6 +154,10 @@ class MemoPeer : public Peer {
     widget->onEdited = [this, widget] {
       QString text = widget->toPlainText();
       User([&] { memo_.UserEdit(FromQ(text)); });
+    };
+    // Not inside the widget's own change: the memo's text goes back after it.
+    widget->onRefused = [this, widget] {
+      QTimer::singleShot(0, widget, [this] { Push(); });
     };
   }
 
@@ -237,7 +257,7 @@ class SpinPeer : public Peer {
   SpinPeer(QtPeers& peers, TSpinEdit& spin, QWidget* host) : Peer(peers, spin, new SpinWidget(host)), spin_(spin) {
     auto* widget = static_cast<SpinWidget*>(widget_.data());
     defaultFocus_ = Qt::StrongFocus;
-    QObject::connect(widget->edit, &QLineEdit::textEdited, widget,
+    QObject::connect(widget->edit, &QLineEdit::textChanged, widget,
                      [this](const QString& text) { User([&] { spin_.UserEdit(FromQ(text)); }); });
     widget->onStep = [this](int delta) { User([&] { spin_.UserStep(delta); }); };
     QObject::connect(widget->up, &QToolButton::clicked, widget, [widget] { widget->onStep(1); });

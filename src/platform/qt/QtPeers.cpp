@@ -1,11 +1,14 @@
 // Building the widget tree of a form and the state every kind shares.
 #include "platform/qt/QtPeers.h"
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QSignalBlocker>
 #include <algorithm>
 #include <vector>
 
 #include "platform/qt/QtConvert.h"
+#include "platform/qt/QtStyle.h"
 #include "platform/vcl/Controls.h"
 #include "platform/vcl/Forms.h"
 
@@ -72,7 +75,40 @@ QString NeighbourLabel(const TControl& control) {
   return ToQ(control.Parent()->Caption());
 }
 
-QtPeers::QtPeers() = default;
+namespace {
+
+// Tab and Shift+Tab in a form's window walk the form's keyboard order, before any widget
+// (a date edit's fields, a list's rows) takes the key for itself.
+class TabKeys : public QObject {
+ public:
+  explicit TabKeys(QtPeers& peers) : peers_(peers) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::KeyPress || !watched->isWidgetType()) return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() != Qt::Key_Tab && key->key() != Qt::Key_Backtab) return false;
+    if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
+    bool forward = key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier);
+    return peers_.TabFrom(static_cast<QWidget*>(watched), forward);
+  }
+
+ private:
+  QtPeers& peers_;
+};
+
+bool OnPages(const TControl& control) {
+  for (const TControl* c = &control; c; c = c->Parent())
+    if (dynamic_cast<const TPageControl*>(c)) return true;
+  return false;
+}
+
+}  // namespace
+
+QtPeers::QtPeers() : tabKeys_(std::make_unique<TabKeys>(*this)) {
+  if (qApp) qApp->installEventFilter(tabKeys_.get());
+  InstallAccessibleKinds();
+}
 
 QtPeers::~QtPeers() {
   // Windows left over (a form never destroyed) go with their widgets.
@@ -80,6 +116,7 @@ QtPeers::~QtPeers() {
   for (auto& [control, peer] : peers_)
     if (dynamic_cast<const TForm*>(control) && peer->Widget()) windows.push_back(peer->Widget());
   peers_.clear();
+  controls_.clear();
   for (QWidget* window : windows) delete window;
 }
 
@@ -87,6 +124,8 @@ QWidget* QtPeers::Build(TForm& form) {
   if (QWidget* existing = WindowOf(&form)) return existing;
   auto formPeer = MakeFormPeer(*this, form);
   QWidget* window = formPeer->ChildHost();
+  window->setFont(WindowFont());
+  controls_[formPeer->Widget()] = &form;
   peers_[&form] = std::move(formPeer);
   BuildChildren(form, window);
   for (auto& [control, peer] : peers_) peer->Push();
@@ -102,6 +141,8 @@ void QtPeers::BuildChildren(TWinControl& parent, QWidget* host) {
     if (!peer) peer = MakeContainerPeer(*this, *child, host);
     if (!peer) peer = MakeBasicPeer(*this, *child, host);
     if (!peer) continue;
+    peer->Widget()->setFont(OnPages(*child) ? PageFont() : WindowFont());
+    controls_[peer->Widget()] = child;
     QWidget* childHost = peer->ChildHost();
     peers_[child] = std::move(peer);
     if (auto* container = dynamic_cast<TWinControl*>(child)) BuildChildren(*container, childHost);
@@ -135,6 +176,11 @@ void QtPeers::Remove(TForm& form) {
     while (c->Parent()) c = c->Parent();
     it = (c == &form) ? peers_.erase(it) : std::next(it);
   }
+  for (auto it = controls_.begin(); it != controls_.end();) {
+    const TControl* c = it->second;
+    while (c->Parent()) c = c->Parent();
+    it = (c == &form) ? controls_.erase(it) : std::next(it);
+  }
 }
 
 void QtPeers::Push(TControl& control) {
@@ -149,6 +195,28 @@ Peer* QtPeers::PeerOf(const TControl& control) const {
 QWidget* QtPeers::WidgetOf(const TControl& control) const {
   Peer* peer = PeerOf(control);
   return peer ? peer->Widget() : nullptr;
+}
+
+TControl* QtPeers::ControlOf(const QWidget* widget) const {
+  for (; widget; widget = widget->parentWidget()) {
+    auto it = controls_.find(widget);
+    if (it != controls_.end()) return it->second;
+    if (widget->isWindow()) break;
+  }
+  return nullptr;
+}
+
+bool QtPeers::TabFrom(const QWidget* widget, bool forward) {
+  TControl* control = ControlOf(widget);
+  if (!control) return false;
+  TControl* root = control;
+  while (root->Parent()) root = root->Parent();
+  auto* form = dynamic_cast<TForm*>(root);
+  if (!form || widget->window() != WindowOf(form)) return false;  // a drop-down list, a calendar
+  TControl* next = form->FindNextControl(control == form ? nullptr : control, forward);
+  if (QWidget* target = next ? WidgetOf(*next) : nullptr)
+    target->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+  return true;
 }
 
 QWidget* QtPeers::WindowOf(const TForm* form) const { return form ? WidgetOf(*form) : nullptr; }

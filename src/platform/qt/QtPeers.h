@@ -2,8 +2,9 @@
 // widget, and reporting the user's actions back to the control.
 //
 // Implements: the widget tree of a form (objectName = the control's Name()), geometry in the
-// parent's client coordinates, visible/enabled/caption/font colour, the tab order, and the
-// kinds' own state. A push runs with the widget's signals blocked, so nothing echoes back.
+// parent's client coordinates, visible/enabled/caption/font colour, the fonts, the Tab key
+// (which walks the form's own keyboard order), and the kinds' own state. A push runs with the
+// widget's signals blocked, so nothing echoes back.
 #pragma once
 
 #include <QPointer>
@@ -65,6 +66,11 @@ class QtPeers {
   void Push(TControl& control);
   Peer* PeerOf(const TControl& control) const;
   QWidget* WidgetOf(const TControl& control) const;
+  // The control whose widget is the given one or holds it; null for widgets of no control.
+  TControl* ControlOf(const QWidget* widget) const;
+  // Moves the focus as Tab (forward) or Shift+Tab would from the widget; false when the
+  // widget is no control's.
+  bool TabFrom(const QWidget* widget, bool forward);
   // The top-level window of a form, or null.
   QWidget* WindowOf(const TForm* form) const;
 
@@ -73,11 +79,16 @@ class QtPeers {
   void ChainTabOrder(TWinControl& parent, QWidget*& previous);
 
   std::unordered_map<const TControl*, std::unique_ptr<Peer>> peers_;
+  std::unordered_map<const QWidget*, TControl*> controls_;
+  std::unique_ptr<QObject> tabKeys_;
 };
 
 // A label's text for a control that has no caption: the nearest label beside or above it in
 // the same parent, else the parent's caption.
 QString NeighbourLabel(const TControl& control);
+
+// Tells assistive tools what the kinds with rules of their own are (radio buttons, links).
+void InstallAccessibleKinds();
 
 // Factories of the kinds, one per source file; each returns null for a kind it does not know.
 std::unique_ptr<Peer> MakeFormPeer(QtPeers& peers, TForm& form);

@@ -2,6 +2,7 @@
 #include "platform/qt/QtScreenshot.h"
 
 #include <QPixmap>
+#include <QTabWidget>
 #include <QTimer>
 #include <QWidget>
 #include <cstdio>
@@ -13,8 +14,12 @@ bool ScheduleScreenshot(QtBackend& backend, TForm& form, std::function<void()> u
   QString path = qEnvironmentVariable("TAMIRO_SCREENSHOT");
   if (path.isEmpty()) return false;
   bool unfolded = qEnvironmentVariable("TAMIRO_SCREENSHOT_UNFOLD") == QLatin1String("1");
-  QTimer::singleShot(1000, [&backend, &form, path, unfolded, unfold] {
+  bool pageGiven = false;
+  int page = qEnvironmentVariableIntValue("TAMIRO_SCREENSHOT_PAGE", &pageGiven);
+  QTimer::singleShot(1000, [&backend, &form, path, unfolded, unfold, page, pageGiven] {
     if (unfolded && unfold) unfold();
+    QWidget* window = backend.WindowOf(form);
+    if (auto* tabs = window ? window->findChild<QTabWidget*>() : nullptr; tabs && pageGiven) tabs->setCurrentIndex(page);
     // Let the new height and the pages settle before the grab.
     QTimer::singleShot(300, [&backend, &form, path] {
       QWidget* window = backend.WindowOf(form);

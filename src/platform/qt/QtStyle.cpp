@@ -3,24 +3,60 @@
 
 #include <QApplication>
 #include <QLocale>
+#include <QStringList>
 #include <QStyleFactory>
+
+namespace {
+
+// Faces that carry Chinese, for every character the first face lacks.
+QStringList CjkFaces() {
+  return {QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Noto Sans SC"),
+          QStringLiteral("Source Han Sans SC"), QStringLiteral("Droid Sans Fallback"), QStringLiteral("sans-serif")};
+}
+
+}  // namespace
 
 QFont CjkFont() {
   QFont font;
-  font.setFamilies({QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC"),
-                    QStringLiteral("Noto Sans SC"), QStringLiteral("Source Han Sans SC"),
-                    QStringLiteral("Droid Sans Fallback"), QStringLiteral("sans-serif")});
+  font.setFamilies(CjkFaces());
   font.setPixelSize(12);
+  return font;
+}
+
+// The window's face stands in for an 8-point sans serif of 11-pixel characters: a face with
+// the same widths as the usual sans serif of the desk (narrow digits, so a whole time stamp
+// fits its column), Chinese from the CJK faces at the same pixel size.
+QFont WindowFont() {
+  QFont font;
+  font.setFamilies(QStringList{QStringLiteral("Nimbus Sans"), QStringLiteral("Liberation Sans"),
+                               QStringLiteral("Arial")} +
+                   CjkFaces());
+  font.setPixelSize(11);
+  return font;
+}
+
+// The pages' 9-point Song face of 12-pixel characters: at 11 pixels the Chinese glyphs stand
+// 12 pixels high, as the labels' boxes were measured for, and a narrow Latin face keeps to the
+// half-width letters of that face, so an address fits its link label.
+QFont PageFont() {
+  QFont font;
+  font.setFamilies(QStringList{QStringLiteral("Nimbus Sans Narrow"), QStringLiteral("Liberation Sans Narrow"),
+                               QStringLiteral("Arial Narrow")} +
+                   CjkFaces());
+  font.setPixelSize(11);
   return font;
 }
 
 namespace {
 
 // Buttons: grey to white, and four bands under the mouse; the status bar: grey, silver,
-// white and back to grey; group boxes: a silver frame with round corners.
+// white and back to grey; group boxes: a silver frame with round corners. Text colours are
+// left to the palettes, which show the colours the controls hold (a red armed button). The
+// tab strip is as low as the XP-style one, so the pages hold their controls above the
+// status bar.
 const char* const kStyleSheet = R"(
 QPushButton {
-  border: 1px solid #808080; border-radius: 3px; padding: 0px; color: black;
+  border: 1px solid #808080; border-radius: 3px; padding: 0px;
   background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #ffffff, stop:1 #a0a0a0);
 }
 QPushButton:hover {
@@ -34,6 +70,7 @@ QGroupBox {
   border: 1px solid #c0c0c0; border-radius: 5px; margin-top: 6px; color: black;
 }
 QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left; left: 8px; padding: 0 2px; }
+QTabBar::tab { height: 18px; padding: 0px 6px; }
 QFrame[role="statusbar"] {
   background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #a0a0a0, stop:0.3 #c0c0c0,
                               stop:0.6 #ffffff, stop:1 #a0a0a0);

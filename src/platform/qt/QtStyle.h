@@ -5,7 +5,11 @@
 
 class QApplication;
 
-// The 9 pt (12 px) font every control uses, from a list of faces that carry Chinese.
+// The 12 px font of boxes and dialogs, from a list of faces that carry Chinese.
 QFont CjkFont();
+// The controls' fonts: the window's, and the one of the page control and everything on its
+// pages; both by pixel size, whatever the screen's resolution.
+QFont WindowFont();
+QFont PageFont();
 // Style, font, style sheet and locale for the whole application.
 void ApplyLook(QApplication& app);

@@ -1,15 +1,20 @@
 // The simple kinds: buttons, check boxes, radio buttons, labels and link labels, single-line
 // edits, the combo box, the list box and the picture box.
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEnterEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStringList>
+#include <QStyleOptionFocusRect>
 
 #include "platform/qt/QtConvert.h"
 #include "platform/qt/QtPeers.h"
@@ -17,10 +22,26 @@
 
 namespace {
 
+// Enter presses the focused button, as Space does.
+class PushButton : public QPushButton {
+ public:
+  using QPushButton::QPushButton;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && !event->isAutoRepeat() && !(event->modifiers() & ~Qt::KeypadModifier)) {
+      click();
+      return;
+    }
+    QPushButton::keyPressEvent(event);
+  }
+};
+
 class ButtonPeer : public Peer {
  public:
   ButtonPeer(QtPeers& peers, TButton& button, QWidget* host)
-      : Peer(peers, button, new QPushButton(host)), button_(button) {
+      : Peer(peers, button, new PushButton(host)), button_(button) {
     auto* widget = static_cast<QPushButton*>(widget_.data());
     widget->setAutoDefault(false);
     widget->setFocusPolicy(Qt::StrongFocus);
@@ -44,12 +65,13 @@ class ButtonPeer : public Peer {
   TButton& button_;
 };
 
-// Space and the mouse both come as clicked(), the one user toggle.
+// The mouse, Space and an assistive tool's Press or Toggle all change the widget's state, and
+// pushes run with its signals blocked: so every toggled() is the user's one toggle.
 class CheckBoxPeer : public Peer {
  public:
   CheckBoxPeer(QtPeers& peers, TCheckBox& box, QWidget* host) : Peer(peers, box, new QCheckBox(host)), box_(box) {
     auto* widget = static_cast<QCheckBox*>(widget_.data());
-    QObject::connect(widget, &QCheckBox::clicked, widget, [this] { User([this] { box_.UserToggle(); }); });
+    QObject::connect(widget, &QCheckBox::toggled, widget, [this] { User([this] { box_.UserToggle(); }); });
   }
 
  protected:
@@ -63,14 +85,16 @@ class CheckBoxPeer : public Peer {
   TCheckBox& box_;
 };
 
-// Not exclusive by itself: the control unchecks its siblings and pushes them.
+// Not exclusive by itself: the control unchecks its siblings and pushes them. So a click on
+// the checked one unchecks the widget, and that toggle too is the user's click, which the
+// control answers by checking it again (and raising its change event).
 class RadioPeer : public Peer {
  public:
   RadioPeer(QtPeers& peers, TRadioButton& radio, QWidget* host)
       : Peer(peers, radio, new QRadioButton(host)), radio_(radio) {
     auto* widget = static_cast<QRadioButton*>(widget_.data());
     widget->setAutoExclusive(false);
-    QObject::connect(widget, &QRadioButton::clicked, widget, [this] { User([this] { radio_.UserClick(); }); });
+    QObject::connect(widget, &QRadioButton::toggled, widget, [this] { User([this] { radio_.UserClick(); }); });
   }
 
  protected:
@@ -84,16 +108,37 @@ class RadioPeer : public Peer {
   TRadioButton& radio_;
 };
 
-// A link label: blue, red and underlined under the mouse, a click on release.
+// A link label: blue, red and underlined under the mouse, a click on release; it takes the
+// focus, shows it with a dotted frame, and Enter or Space activates it.
 class LinkLabel : public QLabel {
  public:
   LinkLabel(QWidget* parent, std::function<void()> onClick) : QLabel(parent), onClick_(std::move(onClick)) {
     setCursor(Qt::PointingHandCursor);
   }
   bool Hover() const { return hover_; }
+  void Activate() {
+    if (onClick_) onClick_();
+  }
   std::function<void()> onHoverChange;
 
  protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    int key = event->key();
+    if (!event->isAutoRepeat() && (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter)) {
+      Activate();
+      return;
+    }
+    QLabel::keyPressEvent(event);
+  }
+  void paintEvent(QPaintEvent* event) override {
+    QLabel::paintEvent(event);
+    if (!hasFocus()) return;
+    QPainter painter(this);
+    QStyleOptionFocusRect option;
+    option.initFrom(this);
+    option.rect = rect().adjusted(0, 0, -1, -1);
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+  }
   void enterEvent(QEnterEvent* event) override {
     hover_ = true;
     if (onHoverChange) onHoverChange();
@@ -114,19 +159,17 @@ class LinkLabel : public QLabel {
   bool hover_ = false;
 };
 
-bool IsLink(const TLabel& label) { return std::string(label.ClassName()) == "TsWebLabel"; }
-
 class LabelPeer : public Peer {
  public:
   LabelPeer(QtPeers& peers, TLabel& label, QWidget* host)
-      : Peer(peers, label, IsLink(label) ? static_cast<QLabel*>(new LinkLabel(host, [this] { Clicked(); }))
+      : Peer(peers, label, label.IsLink() ? static_cast<QLabel*>(new LinkLabel(host, [this] { Clicked(); }))
                                          : new QLabel(host)),
         label_(label) {
     auto* widget = static_cast<QLabel*>(widget_.data());
     widget->setTextFormat(Qt::PlainText);
     widget->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    widget->setFocusPolicy(Qt::NoFocus);
-    defaultFocus_ = Qt::NoFocus;
+    defaultFocus_ = label.IsLink() ? Qt::StrongFocus : Qt::NoFocus;
+    widget->setFocusPolicy(defaultFocus_);
     if (auto* link = dynamic_cast<LinkLabel*>(widget)) link->onHoverChange = [this] { Push(); };
   }
 
@@ -166,11 +209,13 @@ class LabelPeer : public Peer {
   TLabel& label_;
 };
 
+// Typing, pasting, undoing and an assistive tool's setting of the text all come as
+// textChanged(); pushes are blocked, so each is the user's edit.
 class EditPeer : public Peer {
  public:
   EditPeer(QtPeers& peers, TEdit& edit, QWidget* host) : Peer(peers, edit, new QLineEdit(host)), edit_(edit) {
     auto* widget = static_cast<QLineEdit*>(widget_.data());
-    QObject::connect(widget, &QLineEdit::textEdited, widget,
+    QObject::connect(widget, &QLineEdit::textChanged, widget,
                      [this](const QString& text) { User([&] { edit_.UserEdit(FromQ(text)); }); });
   }
 
@@ -276,7 +321,75 @@ class ImagePeer : public Peer {
   bool pushedOnce_ = false;
 };
 
+// An assistive tool sees a radio button as one (not as the check box a non-exclusive button
+// would pass for), and its Press and Toggle are the user's click.
+class RadioAccessible : public QAccessibleWidget {
+ public:
+  explicit RadioAccessible(QRadioButton* radio) : QAccessibleWidget(radio, QAccessible::RadioButton) {}
+  QAccessible::State state() const override {
+    QAccessible::State state = QAccessibleWidget::state();
+    state.checkable = true;
+    state.checked = Radio()->isChecked();
+    return state;
+  }
+  QString text(QAccessible::Text t) const override {
+    if (t == QAccessible::Name && widget()->accessibleName().isEmpty()) return Radio()->text();
+    return QAccessibleWidget::text(t);
+  }
+  QStringList actionNames() const override {
+    return QStringList{pressAction(), toggleAction()} + QAccessibleWidget::actionNames();
+  }
+  void doAction(const QString& name) override {
+    if (name == pressAction() || name == toggleAction()) {
+      if (widget()->isEnabled()) Radio()->click();
+      return;
+    }
+    QAccessibleWidget::doAction(name);
+  }
+  QStringList keyBindingsForAction(const QString&) const override { return {}; }
+
+ private:
+  QRadioButton* Radio() const { return static_cast<QRadioButton*>(widget()); }
+};
+
+// A link label is a link to an assistive tool, and its Press is the user's click.
+class LinkAccessible : public QAccessibleWidget {
+ public:
+  explicit LinkAccessible(LinkLabel* link) : QAccessibleWidget(link, QAccessible::Link) {}
+  QString text(QAccessible::Text t) const override {
+    if (t == QAccessible::Name && widget()->accessibleName().isEmpty()) return Link()->text();
+    return QAccessibleWidget::text(t);
+  }
+  QStringList actionNames() const override { return QStringList{pressAction()} + QAccessibleWidget::actionNames(); }
+  void doAction(const QString& name) override {
+    if (name == pressAction()) {
+      if (widget()->isEnabled()) Link()->Activate();
+      return;
+    }
+    QAccessibleWidget::doAction(name);
+  }
+  QStringList keyBindingsForAction(const QString&) const override { return {}; }
+
+ private:
+  LinkLabel* Link() const { return static_cast<LinkLabel*>(widget()); }
+};
+
+QAccessibleInterface* AccessibleKind(const QString& className, QObject* object) {
+  if (className == QLatin1String("QRadioButton"))
+    if (auto* radio = qobject_cast<QRadioButton*>(object)) return new RadioAccessible(radio);
+  if (className == QLatin1String("QLabel"))
+    if (auto* link = dynamic_cast<LinkLabel*>(object)) return new LinkAccessible(link);
+  return nullptr;
+}
+
 }  // namespace
+
+void InstallAccessibleKinds() {
+  static bool installed = false;
+  if (installed) return;
+  installed = true;
+  QAccessible::installFactory(AccessibleKind);
+}
 
 std::unique_ptr<Peer> MakeBasicPeer(QtPeers& peers, TControl& control, QWidget* host) {
   if (auto* c = dynamic_cast<TButton*>(&control)) return std::make_unique<ButtonPeer>(peers, *c, host);
