@@ -70,7 +70,13 @@ QGroupBox {
   border: 1px solid #c0c0c0; border-radius: 5px; margin-top: 6px; color: black;
 }
 QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left; left: 8px; padding: 0 2px; }
-QTabBar::tab { height: 18px; padding: 0px 6px; }
+QTabBar::tab {
+  height: 17px; padding: 0px 6px; margin-right: 1px; border: 1px solid #a0a0a0; border-bottom: none;
+  border-top-left-radius: 3px; border-top-right-radius: 3px;
+  background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #ffffff, stop:1 #dcdcdc);
+}
+QTabBar::tab:selected { background: #ffffff; border-color: #808080; }
+QTabBar::tab:!selected:hover { background: #f4f4f4; }
 QFrame[role="statusbar"] {
   background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #a0a0a0, stop:0.3 #c0c0c0,
                               stop:0.6 #ffffff, stop:1 #a0a0a0);
