@@ -27,14 +27,11 @@ wait_for() {
   return 1
 }
 
-display=
-for n in $(seq 91 160); do
-  if [[ ! -e /tmp/.X$n-lock && ! -e /tmp/.X11-unix/X$n ]]; then display=$n; break; fi
-done
-[[ -n $display ]] || fail "no free display number"
-Xvfb ":$display" -nolisten tcp -screen 0 1024x768x24 >"$work/xvfb.log" 2>&1 &
+# The X server picks a free display itself, so tests running side by side never collide.
+Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>"$work/display" >"$work/xvfb.log" 2>&1 &
 pids+=($!)
-export DISPLAY=":$display"
+wait_for 100 grep -q . "$work/display" || fail "the X server did not come up"
+export DISPLAY=":$(head -1 "$work/display")"
 wait_for 100 xwininfo -root || fail "the X server did not come up"
 
 # A notification area to hide into, before the program looks for one.
