@@ -153,3 +153,13 @@ TEST_F(QtKeyboardTest, AnAssistiveToolsActionsAreTheUsersOwn) {
   EXPECT_TRUE(f.Chk_Zd->Checked());
   EXPECT_EQ(changes, 3);
 }
+
+TEST_F(QtKeyboardTest, TheFocusLeavesAControlThatIsDisabledForTheNextInTheLayoutsOrder) {
+  TFrm_Tamiro& f = Started();
+  WidgetOf<QWidget>(*f.Btn_Clear)->setFocus();
+  ASSERT_EQ(Focused(f), "Btn_Clear");
+  f.Btn_Clear->SetEnabled(false);
+  EXPECT_EQ(Focused(f), "Chk_Zd") << "past the disabled Btn_StopNl, and not into the folded-away pages";
+  f.Chk_Zd->SetEnabled(false);
+  EXPECT_EQ(Focused(f), "Btn_Start");
+}

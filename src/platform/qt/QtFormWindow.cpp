@@ -4,6 +4,7 @@
 #include <QTimer>
 #include <QWindow>
 #include <QWindowStateChangeEvent>
+#include <functional>
 
 #include "platform/qt/QtConvert.h"
 #include "platform/qt/QtPeers.h"
@@ -22,8 +23,16 @@ class FormWindow : public QWidget {
         form_(form) {
     setAttribute(Qt::WA_QuitOnClose, false);
   }
+  // Where the focus goes when Qt moves it on by itself (the focused control was disabled or
+  // hidden): the form's own keyboard order, as for Tab.
+  std::function<bool(bool next)> onFocusNextPrev;
 
  protected:
+  bool focusNextPrevChild(bool next) override {
+    if (onFocusNextPrev && onFocusNextPrev(next)) return true;
+    return QWidget::focusNextPrevChild(next);
+  }
+
   void closeEvent(QCloseEvent* event) override {
     event->ignore();  // the form decides; when it closes, the message loop ends
     if (!closing_) {
@@ -56,6 +65,10 @@ class FormWindow : public QWidget {
 class FormPeer : public Peer {
  public:
   FormPeer(QtPeers& peers, TForm& form) : Peer(peers, form, new FormWindow(form)), form_(form) {
+    static_cast<FormWindow*>(widget_.data())->onFocusNextPrev = [this](bool next) {
+      QWidget* from = widget_->focusWidget();
+      return peers_.TabFrom(from ? from : widget_.data(), next) && widget_->focusWidget() != from;
+    };
     QIcon icon = ToIcon(form.Icon);
     if (!icon.isNull()) widget_->setWindowIcon(icon);
     widget_->setAccessibleName(ToQ(form.Caption()));
