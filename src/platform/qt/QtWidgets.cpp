@@ -109,7 +109,8 @@ class RadioPeer : public Peer {
 };
 
 // A link label: blue, red and underlined under the mouse, a click on release; it takes the
-// focus, shows it with a dotted frame, and Enter or Space activates it.
+// focus, shows a dotted frame when the keyboard brought it there, and Enter or Space
+// activates it.
 class LinkLabel : public QLabel {
  public:
   LinkLabel(QWidget* parent, std::function<void()> onClick) : QLabel(parent), onClick_(std::move(onClick)) {
@@ -130,9 +131,13 @@ class LinkLabel : public QLabel {
     }
     QLabel::keyPressEvent(event);
   }
+  void focusInEvent(QFocusEvent* event) override {
+    byKeyboard_ = event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
+    QLabel::focusInEvent(event);
+  }
   void paintEvent(QPaintEvent* event) override {
     QLabel::paintEvent(event);
-    if (!hasFocus()) return;
+    if (!hasFocus() || !byKeyboard_) return;
     QPainter painter(this);
     QStyleOptionFocusRect option;
     option.initFrom(this);
@@ -157,6 +162,7 @@ class LinkLabel : public QLabel {
  private:
   std::function<void()> onClick_;
   bool hover_ = false;
+  bool byKeyboard_ = false;
 };
 
 class LabelPeer : public Peer {
