@@ -80,9 +80,9 @@ cd "$work/cwd"
 "$work/prog/Tamiro" >"$work/program.log" 2>&1 &
 main=$!
 pids+=($main)
-wait_for 150 bash -c "grep -q . '$work/seen'" || { cat "$work/program.log"; fail "no main window"; }
+wait_for 150 grep -qE '^[0-9]+x[0-9]+ -?[0-9]+,-?[0-9]+ [0-9]+$' "$work/seen" || { cat "$work/program.log"; fail "no main window"; }
 id=$(main_window)
-read -r size place framewidth < <(head -1 "$work/seen")
+read -r size place framewidth < <(grep -m1 -E '^[0-9]+x[0-9]+ -?[0-9]+,-?[0-9]+ [0-9]+$' "$work/seen")
 [[ $size == 534x256 ]] || fail "first shown at $size, not folded"
 expected="$(( (1024 - framewidth) / 2 )),200"
 [[ $place == "$expected" ]] || fail "the frame first stood at $place, not $expected"
@@ -102,7 +102,8 @@ for size in 534x407 534x256 534x407 534x256; do
 done
 sleep 0.1
 touch "$work/stop"
-moved=$(awk -v place="$expected" '$2 != place' "$work/seen" | sort -u)
+# (A sample the X server answered only in part, while the window changed, is passed over.)
+moved=$(awk -v place="$expected" '$2 ~ /^-?[0-9]+,-?[0-9]+$/ && $2 != place' "$work/seen" | sort -u)
 [[ -z $moved ]] || fail "the frame moved: $moved"
 
 # An assistive tool alone unfolds, chooses every day, writes the sound path and adds a record.
