@@ -30,12 +30,14 @@ PREFIX ?= $(HOME)/tamiro
 install: configure
 	@ninja -C $(BUILD) Tamiro
 	cmake --install $(BUILD) --prefix $(PREFIX) --strip
+	@cp $(BUILD)/install_manifest.txt $(BUILD)/installed_files.txt
 
 # Removes what the last `make install` put in place, by its list of installed files.
 uninstall:
-	@test -f $(BUILD)/install_manifest.txt || { echo "nothing installed from $(BUILD)"; exit 1; }
-	xargs -d '\n' rm -f < $(BUILD)/install_manifest.txt
-	@grep -E '/(nl\.mp3|copyright)$$' $(BUILD)/install_manifest.txt | sed 's|/[^/]*$$||' | xargs -d '\n' rmdir 2>/dev/null || true
+	@test -f $(BUILD)/installed_files.txt || { echo "nothing installed from $(BUILD)"; exit 1; }
+	xargs -d '\n' rm -f < $(BUILD)/installed_files.txt
+	@grep -E '/(nl\.mp3|copyright)$$' $(BUILD)/installed_files.txt | sed 's|/[^/]*$$||' | xargs -d '\n' rmdir 2>/dev/null || true
+	@rm $(BUILD)/installed_files.txt
 
 # The Debian package tamiro_<version>_amd64.deb, in the build folder.
 deb: configure
