@@ -5,7 +5,7 @@ packages="build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-translations-l10n libjpeg62-turbo-dev libsndfile1-dev libpulse-dev libcurl4-openssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-utils xdotool trayer dbus dbus-bin fonts-wqy-microhei
-  dpkg-dev file desktop-file-utils appstream"
+  dpkg-dev file desktop-file-utils appstream pulseaudio pulseaudio-utils"
 missing=""
 for p in $packages; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
