@@ -46,10 +46,16 @@ out=$(appstreamcli validate --no-net --no-color "$root/share/metainfo/$id.metain
   || fail "appstreamcli validate: $out"
 echo "$out" | grep -q '^[EW]:' && fail "appstreamcli validate: $out"
 
-# What `make deb` hands to CPack.
-config=$build/CPackConfig.cmake
-grep -q 'set(CPACK_GENERATOR "DEB")' "$config" || fail "CPack is not set up for DEB"
-grep -q 'set(CPACK_DEBIAN_FILE_NAME "tamiro_[0-9.]*_amd64.deb")' "$config" || fail "package file name"
-grep -q 'set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS "ON")' "$config" || fail "no shlibdeps"
-grep -q 'set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")' "$config" || fail "package prefix"
+# The package, as `make deb` builds it, in a scratch folder: the same files under /usr, the
+# libraries found by shlibdeps and what the program uses without linking it.
+cpack --config "$build/CPackConfig.cmake" -G DEB -B "$stage/pkg" >"$stage/cpack.log" 2>&1 \
+  || { cat "$stage/cpack.log"; fail "cpack"; }
+deb=$(ls "$stage"/pkg/tamiro_*_amd64.deb 2>/dev/null) || fail "no tamiro_<version>_amd64.deb"
+[ "$(dpkg-deb -f "$deb" Package)" = tamiro ] || fail "package name"
+packed=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sed 's|^\./||' | LC_ALL=C sort)
+diff <(echo "$expected" | LC_ALL=C sort) <(echo "$packed") || fail "packed files differ (< expected, > packed)"
+depends=$(dpkg-deb -f "$deb" Depends)
+for dep in fonts-wqy-microhei xdg-utils ca-certificates qt6-translations-l10n libqt6widgets6 libpulse0 libc6; do
+  [[ ", $depends," == *", $dep"[,\ ]* ]] || fail "Depends lacks $dep: $depends"
+done
 echo "PASS"
