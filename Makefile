@@ -1,6 +1,6 @@
 # The two front doors: `make run` and `make test`. Both install what is missing first.
 BUILD ?= build
-.PHONY: setup configure build run test bench screenshot install clean
+.PHONY: setup configure build run test bench screenshot install uninstall deb clean
 
 setup:
 	@./scripts/setup.sh
@@ -11,8 +11,10 @@ configure: setup
 build: configure
 	@ninja -C $(BUILD)
 
-run: build
-	cd $(BUILD) && ./Tamiro
+# Only the program and the sounds it copies beside itself; no tests, no benchmarks.
+run: configure
+	@ninja -C $(BUILD) Tamiro
+	cd $(BUILD) && ./tamiro
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure --timeout 600
@@ -23,10 +25,24 @@ bench: build
 screenshot: build
 	./scripts/screenshot.sh
 
-# make install PREFIX=/opt/tamiro
+# make install PREFIX=/opt/tamiro: bin/tamiro, share/tamiro/, the menu entry and icons.
 PREFIX ?= $(HOME)/tamiro
-install: build
-	cmake --install $(BUILD) --prefix $(PREFIX)
+install: configure
+	@ninja -C $(BUILD) Tamiro
+	cmake --install $(BUILD) --prefix $(PREFIX) --strip
+	@cp $(BUILD)/install_manifest.txt $(BUILD)/installed_files.txt
+
+# Removes what the last `make install` put in place, by its list of installed files.
+uninstall:
+	@test -f $(BUILD)/installed_files.txt || { echo "nothing installed from $(BUILD)"; exit 1; }
+	xargs -d '\n' rm -f < $(BUILD)/installed_files.txt
+	@grep -E '/(nl\.mp3|copyright)$$' $(BUILD)/installed_files.txt | sed 's|/[^/]*$$||' | xargs -d '\n' rmdir 2>/dev/null || true
+	@rm $(BUILD)/installed_files.txt
+
+# The Debian package tamiro_<version>_amd64.deb, in the build folder.
+deb: configure
+	@ninja -C $(BUILD) Tamiro
+	cd $(BUILD) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD)

@@ -15,7 +15,7 @@ chmod 700 "$scratch/run"
 shoot() {  # shoot FILE UNFOLD [PAGE]
   (cd "$scratch/cwd" && XDG_CONFIG_HOME="$scratch/config" XDG_RUNTIME_DIR="$scratch/run" \
     QT_QPA_PLATFORM=offscreen TAMIRO_SCREENSHOT="$1" TAMIRO_SCREENSHOT_UNFOLD="$2" \
-    TAMIRO_SCREENSHOT_PAGE="${3:-0}" timeout 30 "$build/Tamiro" 2>/dev/null)
+    TAMIRO_SCREENSHOT_PAGE="${3:-0}" timeout 30 "$build/tamiro" 2>/dev/null)
 }
 shoot "$root/docs/screenshot.png" 1 0
 shoot "$root/docs/screenshot-folded.png" 0

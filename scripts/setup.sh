@@ -5,7 +5,8 @@ packages="build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-translations-l10n libjpeg62-turbo-dev libsndfile1-dev libpulse-dev libcurl4-openssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libxcb1-dev xvfb xauth x11-utils xdotool trayer openbox dbus dbus-bin at-spi2-core python3-pyatspi
-  fonts-wqy-microhei fonts-urw-base35"
+  fonts-wqy-microhei fonts-urw-base35
+  dpkg-dev file desktop-file-utils appstream pulseaudio pulseaudio-utils"
 missing=""
 for p in $packages; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

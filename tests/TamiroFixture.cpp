@@ -10,6 +10,7 @@
 
 #include <sndfile.h>
 
+#include "app/FilePlaces.h"
 #include "platform/audio/XaudioPlayer.h"
 #include "platform/rtl/Text.h"
 
@@ -24,6 +25,8 @@ void TamiroTest::SetUp() {
   fs::create_directories(root_ + "/run");
   setenv("XDG_CONFIG_HOME", (root_ + "/config").c_str(), 1);
   setenv("XDG_RUNTIME_DIR", (root_ + "/run").c_str(), 1);
+  setenv("XDG_DATA_HOME", (root_ + "/data").c_str(), 1);
+  WritableCheck() = nullptr;
   oldCwd_ = fs::current_path();
   fs::current_path(WorkDir());
 }
@@ -32,6 +35,7 @@ void TamiroTest::TearDown() {
   Destroy();
   backend_.reset();
   TXaudioPlayer::SetEngineLoader(nullptr);
+  WritableCheck() = nullptr;
   fs::current_path(oldCwd_);
   std::error_code ignored;
   fs::remove_all(root_, ignored);

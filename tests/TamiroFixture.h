@@ -31,7 +31,9 @@ class TamiroTest : public ::testing::Test {
   void Advance(int64_t ms) { backend_->Advance(ms); }
 
   // Folders: the program's (ends in "/"), the process's current one, the settings store's.
-  std::string ProgramDir() const { return root_ + "/prog/"; }
+  std::string ProgramDir() const { return programDir_.empty() ? root_ + "/prog/" : programDir_; }
+  // Moves the program to another folder (ending in "/") from the next start on.
+  void SetProgramDir(const std::string& dir) { programDir_ = dir; }
   std::string WorkDir() const { return root_ + "/work"; }
   std::string Root() const { return root_; }
   // The bytes of a file ("" when missing), and a UTF-8 text as the GBK bytes that files hold.
@@ -61,6 +63,7 @@ class TamiroTest : public ::testing::Test {
  private:
   void Destroy();
   std::string root_;
+  std::string programDir_;
   std::string oldCwd_;
   std::unique_ptr<HeadlessBackend> backend_;
   std::unique_ptr<TApplication> app_;

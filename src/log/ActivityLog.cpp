@@ -1,4 +1,5 @@
 // The activity log: stamped lines on the page "日志" and in "Tamiro.Log", the day header, clear and save.
+#include "app/FilePlaces.h"
 #include "app/Unit_Tamiro.h"
 #include "app/Unit_Var.h"
 #include "platform/rtl/Text.h"
@@ -44,7 +45,7 @@ void TFrm_Tamiro::Btn_Log_ClearClick(TObject*) {
 
 void TFrm_Tamiro::Btn_Log_SaveClick(TObject*) {
   SaveDialog_Tamiro->Filter = "日志文件(*.Log)|*.Log";
-  SaveDialog_Tamiro->InitialDir = Application->ProgramDir;
+  SaveDialog_Tamiro->InitialDir = WriteDir();
   if (!SaveDialog_Tamiro->Execute() || SaveDialog_Tamiro->FileName.empty()) return;
   std::string name = SaveDialog_Tamiro->FileName;
   // Characters, not bytes, so that a Chinese name counts as the user sees it.

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "app/FilePlaces.h"
 #include "app/Unit_Tamiro.h"
 #include "app/Unit_Var.h"
 #include "platform/rtl/Text.h"
@@ -47,7 +48,7 @@ void TFrm_Tamiro::Btn_List_SaveClick(TObject*) {
     return;
   }
   SaveDialog_Tamiro->Filter = kListFilter;
-  SaveDialog_Tamiro->InitialDir = Application->ProgramDir;
+  SaveDialog_Tamiro->InitialDir = WriteDir();
   // Composed afresh each time, so a cancelled or failed save leaves nothing behind for the next.
   std::vector<std::string> lines;
   for (int i = 0; i < List_Tamiro->Count(); ++i) AddRowLines(lines, i, AlarmRecord::FromRow(*List_Tamiro->Item(i)));
@@ -63,7 +64,7 @@ void TFrm_Tamiro::Btn_List_SaveClick(TObject*) {
 void TFrm_Tamiro::Btn_List_OpenClick(TObject*) {
   int existing = List_Tamiro->Count();
   OpenDialog_Tamiro->Filter = kListFilter;
-  OpenDialog_Tamiro->InitialDir = Application->ProgramDir;
+  OpenDialog_Tamiro->InitialDir = WriteDir();
   if (!OpenDialog_Tamiro->Execute() || OpenDialog_Tamiro->FileName.empty()) return;
 
   ListIniRelease release;

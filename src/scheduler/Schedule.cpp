@@ -1,4 +1,5 @@
 // Arming and disarming: the ticked rows go to "tamiro.ini", the editor locks, the alarm timer runs.
+#include "app/FilePlaces.h"
 #include "app/Unit_Tamiro.h"
 #include "app/Unit_Var.h"
 #include "platform/rtl/Text.h"
@@ -6,8 +7,8 @@
 #include "records/RingMode.h"
 #include "scheduler/Schedule.h"
 
-// The program folder already ends in a separator; the doubled one is harmless.
-std::string ScheduleFilePath() { return Application->ProgramDir + "/tamiro.ini"; }
+// The folder already ends in a separator; the doubled one is harmless.
+std::string ScheduleFilePath() { return WriteDir() + "/tamiro.ini"; }
 
 namespace {
 

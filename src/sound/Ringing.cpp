@@ -1,5 +1,6 @@
 // The ringing state shared by alarm and chime: start ringing, stop ringing,
 // the end-of-stream watcher and the player's position reports.
+#include "app/FilePlaces.h"
 #include "app/Unit_Tamiro.h"
 #include "app/Unit_Var.h"
 #include "platform/audio/XaudioPlayer.h"
@@ -46,6 +47,6 @@ void TFrm_Tamiro::Time_LsTimer(TObject*) {
 }
 
 void TFrm_Tamiro::SetDefaultSoundPaths() {
-  nzls->SetText(Application->ProgramDir + "nl.mp3");
-  zdls->SetText(Application->ProgramDir + "zd.mp3");
+  nzls->SetText(SoundDir() + "nl.mp3");
+  zdls->SetText(SoundDir() + "zd.mp3");
 }

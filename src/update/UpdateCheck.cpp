@@ -7,6 +7,7 @@
 #include <ctime>
 #include <optional>
 
+#include "app/FilePlaces.h"
 #include "app/Unit_Tamiro.h"
 #include "platform/os/HttpClient.h"
 #include "platform/os/VersionInfo.h"
@@ -88,7 +89,7 @@ void TFrm_Tamiro::Btn_ExeUpdateClick(TObject*) {
     ~EndOfCheck() { checkRunning = false; }
   } endOfCheck;
 
-  const std::string& dir = Application->ProgramDir;
+  const std::string dir = WriteDir();
   Btn_ExeUpdate->SetEnabled(false);
 
   // Each reply is saved only once it has arrived completely, so a failure leaves the old file.

@@ -1,18 +1,38 @@
 // Message boxes in Chinese, the file dialog's filter, and the conversions of dates.
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QLocale>
+#include <QRegularExpression>
+#include <QTreeView>
 #include <QMessageBox>
 #include <QTimer>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <map>
+#include <optional>
 
 #include "QtFixture.h"
 #include "platform/qt/QtConvert.h"
 #include "platform/vcl/Dialogs.h"
 
 class QtDialogsTest : public QtTest {};
+
+namespace {
+
+// The locale variables as the process got them, before any backend borrowed others.
+std::optional<std::string> StartVariable(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? std::optional<std::string>(value) : std::nullopt;
+}
+const std::optional<std::string> kLcAllAtStart = StartVariable("LC_ALL");
+const std::optional<std::string> kLanguageAtStart = StartVariable("LANGUAGE");
+
+}  // namespace
 
 TEST_F(QtDialogsTest, BoxesShowTheirCaptionTextIconAndChineseButtons) {
   const struct {
@@ -114,13 +134,15 @@ TEST_F(QtDialogsTest, FileDialogsStartWhereAskedAndLeaveTheCurrentDirectoryAlone
     dialog.Filter = "列表文件(*.List)|*.List|所有文件|*.*";
     dialog.InitialDir = folder;
     dialog.FileName = folder + "/闹钟.List";
-    QStringList filters;
+    QStringList filters, shown;
     QString directory, preselected;
     bool confirmsOverwrite = true;
     QTimer::singleShot(200, [&] {
       for (QWidget* w : QApplication::topLevelWidgets())
         if (auto* box = qobject_cast<QFileDialog*>(w); box && box->isVisible()) {
           filters = box->nameFilters();
+          auto* types = box->findChild<QComboBox*>("fileTypeCombo");
+          for (int i = 0; types && i < types->count(); ++i) shown << types->itemText(i);
           directory = box->directory().absolutePath();
           auto* name = box->findChild<QLineEdit*>("fileNameEdit");
           preselected = name->text();
@@ -131,6 +153,7 @@ TEST_F(QtDialogsTest, FileDialogsStartWhereAskedAndLeaveTheCurrentDirectoryAlone
     });
     ASSERT_TRUE(Ui().ExecuteFileDialog(dialog));
     EXPECT_EQ(filters, QString::fromUtf8("列表文件(*.List) (*.List);;所有文件 (*.*)").split(";;"));
+    EXPECT_EQ(shown, QString::fromUtf8("列表文件(*.List);;所有文件").split(";;")) << "each description once";
     EXPECT_EQ(directory, Q(folder));
     EXPECT_EQ(preselected, QString::fromUtf8("闹钟.List"));
     EXPECT_EQ(dialog.FileName, folder + "/" + c.chosen) << "no suffix is added";
@@ -139,4 +162,41 @@ TEST_F(QtDialogsTest, FileDialogsStartWhereAskedAndLeaveTheCurrentDirectoryAlone
     }
     EXPECT_EQ(std::filesystem::current_path().string(), cwd);
   }
+}
+
+// Dates, sizes and kinds of entry in Chinese, whatever the locale variables say (the tests run
+// under C.UTF-8); the variables themselves are left as they were for the programs we start.
+TEST_F(QtDialogsTest, FileDialogsSpeakChineseWhateverTheLocaleVariablesSay) {
+  EXPECT_EQ(QLocale::system().name(), QStringLiteral("zh_CN"));
+  EXPECT_EQ(StartVariable("LC_ALL"), kLcAllAtStart);
+  EXPECT_EQ(StartVariable("LANGUAGE"), kLanguageAtStart);
+
+  const std::string folder = Root() + "/prog";
+  std::filesystem::create_directories(folder + "/铃声");
+  std::ofstream(folder + "/small.List") << std::string(100, 'x');
+  TFileDialog dialog(nullptr, "dialog", FileDialogKind::Open);
+  dialog.Filter = "列表文件(*.List)|*.List";
+  dialog.InitialDir = folder;
+  std::map<QString, QStringList> rows;
+  QTimer::singleShot(200, [&] {
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (auto* box = qobject_cast<QFileDialog*>(w); box && box->isVisible()) {
+        auto* tree = box->findChild<QTreeView*>("treeView");
+        RunUntil([&] { return tree->model()->rowCount(tree->rootIndex()) == 2; }, 5000);
+        const QAbstractItemModel* model = tree->model();
+        for (int r = 0; r < model->rowCount(tree->rootIndex()); ++r) {
+          QStringList cells;
+          for (int c = 1; c < 4; ++c) cells << model->index(r, c, tree->rootIndex()).data().toString();
+          rows[model->index(r, 0, tree->rootIndex()).data().toString()] = cells;
+        }
+        box->reject();
+      }
+  });
+  EXPECT_FALSE(Ui().ExecuteFileDialog(dialog));
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[QString::fromUtf8("铃声")].value(1), QString::fromUtf8("文件夹"));
+  EXPECT_EQ(rows[QStringLiteral("small.List")].value(0), QString::fromUtf8("100 字节"));
+  const QRegularExpression latinLetters(QStringLiteral("[A-Za-z]"));
+  for (const auto& [name, cells] : rows)
+    EXPECT_FALSE(cells.value(2).contains(latinLetters)) << name.toStdString() << ": " << cells.value(2).toStdString();
 }

@@ -6,12 +6,16 @@
 #include <memory>
 #include <string>
 
-struct pa_simple;
+struct pa_threaded_mainloop;
+struct pa_context;
+struct pa_stream;
 
 class PulseOutput {
  public:
   // Null when no server can be reached; *reason then says why. The server is
   // the one libpulse finds by itself (PULSE_SERVER, client.conf, the session).
+  // The stream carries the program's name, its desktop entry id and icon, so
+  // that volume mixers show who plays.
   static std::unique_ptr<PulseOutput> Connect(int rate, int channels, std::string* reason);
   ~PulseOutput();
 
@@ -25,8 +29,11 @@ class PulseOutput {
   int64_t LatencyMicros();
 
  private:
-  PulseOutput(pa_simple* stream, int rate, int channels) : stream_(stream), rate_(rate), channels_(channels) {}
-  pa_simple* stream_;
+  PulseOutput(int rate, int channels) : rate_(rate), channels_(channels) {}
+  std::string Error() const;
+  pa_threaded_mainloop* loop_ = nullptr;
+  pa_context* context_ = nullptr;
+  pa_stream* stream_ = nullptr;
   int rate_;
   int channels_;
 };

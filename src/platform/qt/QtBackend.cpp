@@ -8,6 +8,7 @@
 #include <QSystemTrayIcon>
 #include <QWidget>
 
+#include "platform/os/AppId.h"
 #include "platform/os/PowerOff.h"
 #include "platform/os/Shell.h"
 #include "platform/qt/QtConvert.h"
@@ -29,8 +30,9 @@ QtBackend::QtBackend(int argc, char** argv) {
   for (std::string& arg : args_) argv_.push_back(arg.data());
   argv_.push_back(nullptr);
   argc_ = static_cast<int>(args_.size());
-  app_ = std::make_unique<QApplication>(argc_, argv_.data());
-  QGuiApplication::setDesktopFileName(QString::fromLatin1(kWindowClass));
+  WithChineseSystemLocale([this] { app_ = std::make_unique<QApplication>(argc_, argv_.data()); });
+  // Ties the window to its menu entry and icon where the desktop asks by entry id (Wayland).
+  QGuiApplication::setDesktopFileName(QString::fromLatin1(kDesktopEntryId));
   QGuiApplication::setQuitOnLastWindowClosed(false);
   ApplyLook(*app_);
   InstallChineseTranslations();

@@ -6,8 +6,15 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QTranslator>
+
+#include <clocale>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <string>
 
 #include "platform/qt/QtConvert.h"
 #include "platform/vcl/Dialogs.h"
@@ -49,6 +56,27 @@ void NameButtons(QMessageBox& box) {
     if (QAbstractButton* b = box.button(name.button)) b->setText(QString::fromUtf8(name.text));
 }
 
+// Qt's Chinese catalogue of this release leaves these file-dialog words in English.
+class MissingTranslations : public QTranslator {
+ public:
+  explicit MissingTranslations(QObject* parent) : QTranslator(parent) {}
+  bool isEmpty() const override { return false; }
+  QString translate(const char* context, const char* source, const char*, int) const override {
+    static const struct {
+      const char* context;
+      const char* source;
+      const char* text;
+    } words[] = {{"QAbstractFileIconProvider", "Folder", "文件夹"},
+                 {"QAbstractFileIconProvider", "Drive", "驱动器"},
+                 {"QAbstractFileIconProvider", "Shortcut", "快捷方式"},
+                 {"QAbstractFileIconProvider", "Unknown", "未知"}};
+    for (const auto& word : words)
+      if (std::strcmp(context, word.context) == 0 && std::strcmp(source, word.source) == 0)
+        return QString::fromUtf8(word.text);
+    return QString();  // the next catalogue answers
+  }
+};
+
 }  // namespace
 
 int ShowMessageBox(const MessageBoxRequest& request, QWidget* owner) {
@@ -68,6 +96,9 @@ int ShowMessageBox(const MessageBoxRequest& request, QWidget* owner) {
 bool RunFileDialog(TFileDialog& dialog, QWidget* owner) {
   QFileDialog box(owner);
   box.setOption(QFileDialog::DontUseNativeDialog, true);
+  // The list shows each filter's own description, as the program wrote it; the patterns that
+  // Qt needs beside it stay out of sight.
+  box.setOption(QFileDialog::HideNameFilterDetails, true);
   box.setNameFilters(ToQtFilter(dialog.Filter).split(QStringLiteral(";;"), Qt::SkipEmptyParts));
   QString before = ToQ(dialog.FileName);
   QString folder = ToQ(dialog.InitialDir);
@@ -98,4 +129,23 @@ void InstallChineseTranslations() {
     else
       delete translator;
   }
+  QCoreApplication::installTranslator(new MissingTranslations(qApp));
+}
+
+void WithChineseSystemLocale(const std::function<void()>& start) {
+  // Qt reads these once, when its system locale is first asked for.
+  const char* const names[] = {"LC_ALL", "LC_NUMERIC", "LC_TIME", "LC_MONETARY", "LC_MESSAGES", "LANG", "LANGUAGE"};
+  std::optional<std::string> saved[std::size(names)];
+  for (std::size_t i = 0; i < std::size(names); ++i)
+    if (const char* value = std::getenv(names[i])) saved[i] = value;
+  setenv("LC_ALL", "zh_CN.UTF-8", 1);
+  setenv("LANGUAGE", "zh_CN", 1);
+  start();
+  (void)QLocale::system();
+  for (std::size_t i = 0; i < std::size(names); ++i)
+    if (saved[i])
+      setenv(names[i], saved[i]->c_str(), 1);
+    else
+      unsetenv(names[i]);
+  std::setlocale(LC_ALL, "");  // the application set it from the borrowed variables
 }
