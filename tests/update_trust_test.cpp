@@ -165,6 +165,7 @@ TEST_F(UpdateTest, AnUpdaterWithoutTheReleasesSignatureIsNeverStarted) {
   }
 }
 
+// The window closes while the server holds the request: no box, no second request, nothing saved.
 TEST_F(UpdateTest, ClosingTheProgramDuringARequestEndsTheCheckWithoutAWord) {
   F().IdHTTP1->ReadTimeout = 30000;
   server_->Serve(kProgramPage, "HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n[Tamiro]", 0,
