@@ -3,6 +3,7 @@
 set -e
 packages="build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-translations-l10n libjpeg62-turbo-dev libsndfile1-dev libpulse-dev libcurl4-openssl-dev
+  ca-certificates libsodium-dev libssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libxcb1-dev xvfb xauth x11-utils xdotool trayer openbox dbus dbus-bin at-spi2-core python3-pyatspi
   fonts-wqy-microhei fonts-urw-base35

@@ -278,7 +278,9 @@ void TFrm_Tamiro::BuildComponents() {
 
   IdAntiFreeze1 = new TIdAntiFreeze(this, "IdAntiFreeze1");
   IdHTTP1 = new TIdHTTP(this, "IdHTTP1");
-  IdHTTP1->ReadTimeout = 0;
+  // A server that cannot be reached, or stops sending, fails the request instead of holding it.
+  IdHTTP1->ConnectTimeout = 30000;
+  IdHTTP1->ReadTimeout = 60000;
   IdHTTP1->AllowCookies = true;
   IdHTTP1->Request.Accept = "text/html, */*";
   IdHTTP1->Request.ContentType = "text/html";

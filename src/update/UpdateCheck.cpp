@@ -1,15 +1,20 @@
 // The online update check: compares the program file with the published release, brings the
-// updater up to date, starts it and closes the window so that it can replace the program.
+// updater up to date, starts it once its signature holds, and closes the window so that it can
+// replace the program.
 #include "update/UpdateCheck.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <ctime>
 #include <optional>
 
 #include "app/FilePlaces.h"
 #include "app/Unit_Tamiro.h"
 #include "platform/os/HttpClient.h"
+#include "platform/os/Signature.h"
 #include "platform/os/VersionInfo.h"
 
 namespace {
@@ -18,18 +23,26 @@ constexpr const char* kProgramPage = "/Soft/Update/Tamiro/Kdsh.htm";
 constexpr const char* kUpdaterPage = "/Soft/Update/Tamiro/chis.htm";
 constexpr const char* kUpdater = "/Soft/Update/Tamiro/Update.exe";
 
+// The release key. Its secret half is kept by whoever makes releases, never in the sources;
+// tools/tamiro_sign signs an updater with it.
+constexpr const char* kReleasePublicKey = "XicQY+KjEI3zdgRedKEQfv+OATcH+Jpl5hQzDzQCbZM=";
+
 // Set while a check runs: the tray item can start one while the button is disabled, and two
 // checks would share the one client and could both start the updater.
 bool checkRunning = false;
 
-// GETs one resource of the server with the window kept alive. On failure tells the user and
-// gives the button back; false then, and the check ends.
-bool Fetch(TFrm_Tamiro& form, const char* path, std::string& body) {
+// GETs one resource of the server with the window kept alive, taking at most limit bytes. On
+// failure tells the user and gives the button back; false then, and the check ends. When the
+// program is closing the request is abandoned and nothing more is said.
+bool Fetch(TFrm_Tamiro& form, const char* path, std::size_t limit, std::string& body) {
   form.IdAntiFreeze1->OnlyWhenIdle = false;
+  form.IdHTTP1->CaFile = UpdateCaFile();
+  form.IdHTTP1->MaxResponseSize = limit;
   try {
     form.IdHTTP1->Get(UpdateServerAddress() + path, body);
     return true;
   } catch (const EIdException&) {
+    if (Application->Terminated()) return false;
     Application->MessageBox(&form, "连接服务器失败.", Application->Title, MB_OK);
     form.Btn_ExeUpdate->SetEnabled(true);
     return false;
@@ -55,6 +68,35 @@ bool OlderThan(const std::string& path, TDateTime published) {
   return !local || *local < published;
 }
 
+// The bytes of the updater on disk, or nullopt when it cannot be read or is larger than any
+// updater we would fetch (a planted file is not read without bound).
+std::optional<std::string> ReadUpdater(const std::string& path) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  struct Close {
+    int fd;
+    ~Close() { ::close(fd); }
+  } closer{fd};
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || static_cast<std::size_t>(st.st_size) > UpdateLimits().Updater)
+    return std::nullopt;
+  std::string bytes;
+  char buffer[65536];
+  for (;;) {
+    ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n == 0) return bytes;
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 || bytes.size() + static_cast<std::size_t>(n) > UpdateLimits().Updater) return std::nullopt;
+    bytes.append(buffer, static_cast<std::size_t>(n));
+  }
+}
+
+// An updater that is not the release's own is never started: the user hears why and may try again.
+void RefuseUpdater(TFrm_Tamiro& form) {
+  Application->MessageBox(&form, "升级程序未通过校验，已取消升级．", Application->Title, MB_OK | MB_ICONERROR);
+  form.Btn_ExeUpdate->SetEnabled(true);
+}
+
 // An updater without any execute permission (a first download) gets it wherever it may be
 // read, or it could not be started; one that had some keeps what it had.
 void MakeRunnable(const std::string& path) {
@@ -66,8 +108,23 @@ void MakeRunnable(const std::string& path) {
 }  // namespace
 
 std::string& UpdateServerAddress() {
-  static std::string address = "http://update.example.com";
+  static std::string address = "https://update.example.com";
   return address;
+}
+
+std::string& UpdateCaFile() {
+  static std::string path;
+  return path;
+}
+
+std::string& UpdatePublicKey() {
+  static std::string key = kReleasePublicKey;
+  return key;
+}
+
+UpdateSizeLimits& UpdateLimits() {
+  static UpdateSizeLimits limits;
+  return limits;
 }
 
 std::string& UpdateProgramFile() {
@@ -94,7 +151,7 @@ void TFrm_Tamiro::Btn_ExeUpdateClick(TObject*) {
 
   // Each reply is saved only once it has arrived completely, so a failure leaves the old file.
   std::string page;
-  if (!Fetch(*this, kProgramPage, page)) return;
+  if (!Fetch(*this, kProgramPage, UpdateLimits().Page, page)) return;
   ReplaceFileBytes(dir + "/Update/Update.ini", page, SyncMode::SyncToDisk);
   TIniFile programPage(dir + "/Update/Update.ini");
   TDateTime published = StrToDateTime(programPage.ReadString(UpdateSectionName(), "DateTime"));
@@ -111,17 +168,25 @@ void TFrm_Tamiro::Btn_ExeUpdateClick(TObject*) {
   }
 
   std::string updaterPage;
-  if (!Fetch(*this, kUpdaterPage, updaterPage)) return;
+  if (!Fetch(*this, kUpdaterPage, UpdateLimits().Page, updaterPage)) return;
   ReplaceFileBytes(dir + "chis.ini", updaterPage, SyncMode::SyncToDisk);
   TIniFile updaterIni(dir + "chis.ini");
   TDateTime updaterPublished = StrToDateTime(updaterIni.ReadString("chis", "Update_DateTime"));
+  const std::string signature = updaterIni.ReadString("chis", "Update_Signature");
 
+  // Whoever answers for the server, or put a file beside the program, must not get it run: the
+  // updater's bytes must carry the release's signature, whether fetched now or found on disk.
+  // A fetched one that fails never replaces the file on disk.
   const std::string updater = dir + "Update.exe";
   if (OlderThan(updater, updaterPublished)) {
     std::string program;
-    if (!Fetch(*this, kUpdater, program)) return;
+    if (!Fetch(*this, kUpdater, UpdateLimits().Updater, program)) return;
+    if (!SignatureVerifies(program, signature, UpdatePublicKey())) return RefuseUpdater(*this);
     ReplaceFileBytes(updater, program, SyncMode::SyncToDisk);
     MakeRunnable(updater);
+  } else {
+    std::optional<std::string> onDisk = ReadUpdater(updater);
+    if (!onDisk || !SignatureVerifies(*onDisk, signature, UpdatePublicKey())) return RefuseUpdater(*this);
   }
 
   // Started from where it was saved, whatever the current folder is; the button stays disabled.

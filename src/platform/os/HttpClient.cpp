@@ -1,4 +1,4 @@
-// HTTP GET over libcurl's multi interface, waiting in short steps that let the window work.
+// HTTPS GET over libcurl's multi interface, waiting in short steps that let the window work.
 #include "platform/os/HttpClient.h"
 
 #include <curl/curl.h>
@@ -14,19 +14,51 @@ constexpr int kWaitStepMs = 20;
 
 TIdAntiFreeze* currentAntiFreeze = nullptr;
 
-size_t CollectBody(char* data, size_t size, size_t count, void* target) {
-  static_cast<std::string*>(target)->append(data, size * count);
-  return size * count;
+constexpr const char* kAbandoned = "The request was abandoned: the program is closing";
+
+bool Closing() { return Application && Application->Terminated(); }
+
+// What one transfer collects. The callbacks below write here and never let an exception
+// out into libcurl: they stop the transfer instead and leave the reason.
+struct Transfer {
+  std::string body;
+  std::size_t limit = 0;  // 0: none
+  std::string statusLine;
+  const char* failure = nullptr;
+};
+
+// Returning fewer bytes than offered makes libcurl end the transfer with a write error.
+size_t CollectBody(char* data, size_t size, size_t count, void* target) noexcept {
+  auto* transfer = static_cast<Transfer*>(target);
+  const size_t length = size * count;
+  if (transfer->limit > 0 && length > transfer->limit - transfer->body.size()) {
+    transfer->failure = "The reply is larger than this request allows";
+    return 0;
+  }
+  try {
+    transfer->body.append(data, length);
+  } catch (...) {
+    transfer->failure = "Out of memory for the reply";
+    return 0;
+  }
+  return length;
 }
 
 // Keeps the last status line seen: after a "100 Continue" the final one counts.
-size_t CollectStatusLine(char* data, size_t size, size_t count, void* target) {
-  std::string line(data, size * count);
-  if (line.rfind("HTTP/", 0) == 0) {
-    while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.pop_back();
-    *static_cast<std::string*>(target) = line;
+size_t CollectStatusLine(char* data, size_t size, size_t count, void* target) noexcept {
+  auto* transfer = static_cast<Transfer*>(target);
+  const size_t length = size * count;
+  try {
+    std::string line(data, length);
+    if (line.rfind("HTTP/", 0) == 0) {
+      while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.pop_back();
+      transfer->statusLine = std::move(line);
+    }
+  } catch (...) {
+    transfer->failure = "Out of memory for the reply";
+    return 0;
   }
-  return size * count;
+  return length;
 }
 
 struct HeaderList {
@@ -72,6 +104,7 @@ TIdHTTP::~TIdHTTP() = default;
 void TIdHTTP::Get(const std::string& url, std::string& body) {
   // A handler run during our wait cannot share the one transfer in progress.
   if (busy_) throw EIdException("The HTTP client is busy with another request");
+  if (Closing()) throw EIdException(kAbandoned);
   busy_ = true;
   struct Release {
     bool& busy;
@@ -90,14 +123,23 @@ void TIdHTTP::Get(const std::string& url, std::string& body) {
   CURL* easy = handles_->easy;
   curl_easy_reset(easy);  // keeps the cookies
 
-  std::string received, statusLine;
+  Transfer transfer;
+  transfer.limit = MaxResponseSize;
   char errorText[CURL_ERROR_SIZE] = "";
   HeaderList headers;
   headers.Add("Accept: " + Request.Accept);
   headers.Add("Content-Type: " + Request.ContentType);
 
   curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
-  curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http");
+  // Only TLS: whoever answers must prove to be the host asked for. http:// fails here.
+  curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "https");
+  curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
+  curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
+  curl_easy_setopt(easy, CURLOPT_SSLVERSION, static_cast<long>(CURL_SSLVERSION_TLSv1_2));
+  if (!CaFile.empty()) {
+    curl_easy_setopt(easy, CURLOPT_CAINFO, CaFile.c_str());
+    curl_easy_setopt(easy, CURLOPT_CAPATH, nullptr);
+  }
   curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
   curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
   curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);
@@ -110,15 +152,19 @@ void TIdHTTP::Get(const std::string& url, std::string& body) {
     curl_easy_setopt(easy, CURLOPT_COOKIEFILE, "");  // the in-memory store, no file
   else
     curl_easy_setopt(easy, CURLOPT_COOKIELIST, "ALL");
+  if (ConnectTimeout > 0) curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(ConnectTimeout));
   if (ReadTimeout > 0) {
     // Under one byte a second for the whole time-out counts as no data.
     curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, static_cast<long>((ReadTimeout + 999) / 1000));
   }
+  // A reply announced as too large fails before its body; one that grows too large, as it grows.
+  if (MaxResponseSize > 0)
+    curl_easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(MaxResponseSize));
   curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, CollectBody);
-  curl_easy_setopt(easy, CURLOPT_WRITEDATA, &received);
+  curl_easy_setopt(easy, CURLOPT_WRITEDATA, &transfer);
   curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, CollectStatusLine);
-  curl_easy_setopt(easy, CURLOPT_HEADERDATA, &statusLine);
+  curl_easy_setopt(easy, CURLOPT_HEADERDATA, &transfer);
   curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, errorText);
 
   CURLM* multi = handles_->multi;
@@ -129,7 +175,8 @@ void TIdHTTP::Get(const std::string& url, std::string& body) {
     ~Detach() { curl_multi_remove_handle(multi, easy); }
   } detach{multi, easy};
 
-  // The wait for data has no limit of its own; between short polls the window gets its turn.
+  // Between short polls the window gets its turn. A quit meanwhile (the user's close, a logout's
+  // signal) abandons the transfer, so the program can close without waiting for the network.
   int running = 1;
   while (true) {
     CURLMcode step = curl_multi_perform(multi, &running);
@@ -139,6 +186,7 @@ void TIdHTTP::Get(const std::string& url, std::string& body) {
     step = curl_multi_poll(multi, nullptr, 0, kWaitStepMs, &active);
     if (step != CURLM_OK) throw EIdException(curl_multi_strerror(step));
     if (TIdAntiFreeze* antiFreeze = TIdAntiFreeze::Current()) antiFreeze->Process(active == 0);
+    if (Closing()) throw EIdException(kAbandoned);
   }
 
   CURLcode result = CURLE_OK;
@@ -150,13 +198,14 @@ void TIdHTTP::Get(const std::string& url, std::string& body) {
       done = true;
     }
   if (!done) throw EIdException("The HTTP transfer ended without a result");
-  if (result != CURLE_OK) throw EIdException(errorText[0] ? errorText : curl_easy_strerror(result));
+  if (result != CURLE_OK)
+    throw EIdException(transfer.failure ? transfer.failure : errorText[0] ? errorText : curl_easy_strerror(result));
 
   long code = 0;
   curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &code);
   responseCode_ = static_cast<int>(code);
   if (code < 200 || code > 299)
-    throw EIdHTTPProtocolException(statusLine.empty() ? "HTTP status " + std::to_string(code) : statusLine,
-                                   responseCode_);
-  body = std::move(received);
+    throw EIdHTTPProtocolException(
+        transfer.statusLine.empty() ? "HTTP status " + std::to_string(code) : transfer.statusLine, responseCode_);
+  body = std::move(transfer.body);
 }

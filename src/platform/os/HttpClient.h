@@ -1,18 +1,24 @@
 // An HTTP GET client as a component, and the component that keeps the window alive while it waits.
 //
-// Implements: GET of an absolute http:// address over HTTP/1.1 (libcurl, multi interface, on the
-// calling thread), fixed request headers, an in-memory cookie store per client, no proxy unless
-// one is set, redirects not followed; while waiting, the application's messages are processed
-// through the process's TIdAntiFreeze.
+// Implements: GET of an absolute https:// address over HTTP/1.1 (libcurl, multi interface, on the
+// calling thread) with the certificate and host name checked against the system's CA store (or
+// a CA file given), fixed request headers, an in-memory cookie store per client, no proxy unless
+// one is set, redirects not followed, a limit on the reply's size, time limits on connecting
+// and on a stalled transfer; while waiting, the application's messages are processed through
+// the process's TIdAntiFreeze, and a request is abandoned once the application terminates.
+// Leaves out: plain http:// (refused), client certificates, proxies that need a login.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 
 #include "platform/rtl/Exceptions.h"
 #include "platform/vcl/Component.h"
 
-// No connection, a broken connection, a reply that is no HTTP, or a client already busy.
+// No connection, a broken connection, a certificate that does not hold, a reply that is no HTTP
+// or too large, a stalled transfer, a request abandoned by the application's end, or a client
+// already busy.
 class EIdException : public Exception {
   using Exception::Exception;
 };
@@ -53,8 +59,15 @@ class TIdHTTP : public TComponent {
   ~TIdHTTP() override;
 
   TIdHTTPRequest Request;
-  // Milliseconds without data before the request fails; 0: no limit.
+  // Milliseconds to connect, TLS handshake included; 0: libcurl's own limit.
+  int ConnectTimeout = 0;
+  // Milliseconds (in whole seconds, rounded up) in which a transfer moving less than one byte
+  // a second fails; 0: no limit.
   int ReadTimeout = 0;
+  // The largest reply body taken, in bytes; a larger one fails the request. 0: no limit.
+  std::size_t MaxResponseSize = 0;
+  // A file of trusted CA certificates (PEM) in place of the system's store; empty: the system's.
+  std::string CaFile;
   // Cookies the server sets are kept in memory and sent back on later requests of this client.
   bool AllowCookies = true;
   // Empty: a direct connection, whatever the environment's proxy variables say.
@@ -64,7 +77,8 @@ class TIdHTTP : public TComponent {
   // GETs the address and returns only when the reply has been read completely. The body is
   // replaced only on success (status 200–299); on any failure it throws EIdException (or
   // EIdHTTPProtocolException for a status) and leaves the body alone. Redirects are failures.
-  // A call made while this client waits (from a handler run by the anti-freeze) fails at once.
+  // A call made while this client waits (from a handler run by the anti-freeze), or once the
+  // application terminates, fails at once.
   void Get(const std::string& url, std::string& body);
   // The status of the last complete reply; 0 before any.
   int ResponseCode() const { return responseCode_; }

@@ -10,6 +10,7 @@
 #include <QSocketNotifier>
 
 #include "platform/qt/QtBackend.h"
+#include "platform/vcl/Forms.h"
 
 namespace {
 
@@ -29,7 +30,11 @@ void QuitLoopOnTerminationSignals(QtBackend& backend) {
     char bytes[16];
     while (read(signalPipe[0], bytes, sizeof bytes) > 0) {
     }
-    backend.Quit();
+    // Through the application, so that a request in progress is abandoned too.
+    if (Application)
+      Application->Terminate();
+    else
+      backend.Quit();
   });
   struct sigaction action {};
   action.sa_handler = OnSignal;

@@ -122,7 +122,10 @@ void TApplication::Guard(const std::function<void()>& work) {
 }
 
 void TApplication::Run() { backend_.Run(); }
-void TApplication::Terminate() { backend_.Quit(); }
+void TApplication::Terminate() {
+  terminated_ = true;
+  backend_.Quit();
+}
 
 void TApplication::Minimize(bool hideTaskbarButton) {
   minimized_ = true;

@@ -81,7 +81,10 @@ class TApplication {
   void Guard(const std::function<void()>& work);
 
   void Run();
+  // Ends the message loop. From then on Terminated() holds, so that a wait in progress (a
+  // network request) gives up instead of holding the program open.
   void Terminate();
+  bool Terminated() const { return terminated_; }
   void ProcessMessages() { backend_.ProcessMessages(); }
 
   // Hidden to the tray (or, without one, an ordinary minimized window).
@@ -96,6 +99,7 @@ class TApplication {
  private:
   Backend& backend_;
   bool minimized_ = false;
+  bool terminated_ = false;
 };
 
 // Every control under the parent in keyboard order: the children by TabOrder (those without
