@@ -4,6 +4,7 @@
 #include <curl/curl.h>
 
 #include <mutex>
+#include <vector>
 
 #include "platform/vcl/Forms.h"
 
@@ -88,15 +89,42 @@ void TIdAntiFreeze::Process(bool networkIdle) {
   if (Application) Application->ProcessMessages();
 }
 
-// One easy handle for the client's life keeps its cookies from request to request.
+// The multi handle lives as long as the client; each request gets an easy handle of its own,
+// and the cookies are carried over from one to the next (a handle reused through resets would
+// keep names of cookie files libcurl never frees).
 struct TIdHTTP::Handles {
-  CURL* easy = nullptr;
   CURLM* multi = nullptr;
+  std::vector<std::string> cookies;  // Netscape cookie-file lines
   ~Handles() {
     if (multi) curl_multi_cleanup(multi);
+  }
+};
+
+namespace {
+
+struct EasyHandle {
+  CURL* easy = curl_easy_init();
+  ~EasyHandle() {
     if (easy) curl_easy_cleanup(easy);
   }
 };
+
+// The cookies the handle holds now, as lines it can be given back.
+std::vector<std::string> CookiesOf(CURL* easy) {
+  std::vector<std::string> lines;
+  curl_slist* list = nullptr;
+  if (curl_easy_getinfo(easy, CURLINFO_COOKIELIST, &list) != CURLE_OK) return lines;
+  try {
+    for (curl_slist* item = list; item; item = item->next) lines.emplace_back(item->data);
+  } catch (...) {
+    curl_slist_free_all(list);
+    throw;
+  }
+  curl_slist_free_all(list);
+  return lines;
+}
+
+}  // namespace
 
 TIdHTTP::TIdHTTP(TComponent* owner, std::string name) : TComponent(owner, std::move(name)) {}
 TIdHTTP::~TIdHTTP() = default;
@@ -115,13 +143,13 @@ void TIdHTTP::Get(const std::string& url, std::string& body) {
   std::call_once(globalInit, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
   if (!handles_) {
     auto made = std::make_unique<Handles>();
-    made->easy = curl_easy_init();
     made->multi = curl_multi_init();
-    if (!made->easy || !made->multi) throw EIdException("The HTTP client could not be set up");
+    if (!made->multi) throw EIdException("The HTTP client could not be set up");
     handles_ = std::move(made);
   }
-  CURL* easy = handles_->easy;
-  curl_easy_reset(easy);  // keeps the cookies
+  EasyHandle handle;
+  CURL* easy = handle.easy;
+  if (!easy) throw EIdException("The HTTP client could not be set up");
 
   Transfer transfer;
   transfer.limit = MaxResponseSize;
@@ -148,10 +176,12 @@ void TIdHTTP::Get(const std::string& url, std::string& body) {
   curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers.list);
   curl_easy_setopt(easy, CURLOPT_PROXY, ProxyServer.c_str());
   if (!ProxyServer.empty() && ProxyPort > 0) curl_easy_setopt(easy, CURLOPT_PROXYPORT, static_cast<long>(ProxyPort));
-  if (AllowCookies)
+  if (AllowCookies) {
     curl_easy_setopt(easy, CURLOPT_COOKIEFILE, "");  // the in-memory store, no file
-  else
-    curl_easy_setopt(easy, CURLOPT_COOKIELIST, "ALL");
+    for (const std::string& line : handles_->cookies) curl_easy_setopt(easy, CURLOPT_COOKIELIST, line.c_str());
+  } else {
+    handles_->cookies.clear();
+  }
   if (ConnectTimeout > 0) curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(ConnectTimeout));
   if (ReadTimeout > 0) {
     // Under one byte a second for the whole time-out counts as no data.
@@ -198,6 +228,7 @@ void TIdHTTP::Get(const std::string& url, std::string& body) {
       done = true;
     }
   if (!done) throw EIdException("The HTTP transfer ended without a result");
+  if (AllowCookies) handles_->cookies = CookiesOf(easy);
   if (result != CURLE_OK)
     throw EIdException(transfer.failure ? transfer.failure : errorText[0] ? errorText : curl_easy_strerror(result));
 
