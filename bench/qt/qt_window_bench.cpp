@@ -82,6 +82,21 @@ class Scratch {
     return lists_.emplace(rows, path).first->second;
   }
 
+  // Ten records, the fifth with an event text of that many bytes.
+  const std::string& HugeCellFile(int bytes) {
+    auto it = huge_.find(bytes);
+    if (it != huge_.end()) return it->second;
+    std::string path = (root_ / ("huge" + std::to_string(bytes) + ".List")).string();
+    std::string text;
+    for (int i = 0; i < 10; ++i) {
+      text += "[" + std::to_string(i) + "]\r\nFDatetime=" + QuietTime() + "\r\nFNxfs=每天都响\r\nFShijian=";
+      text += i == 4 ? std::string(static_cast<std::size_t>(bytes), 'x') : std::string("起床");
+      text += "\r\nFNzls=/home/user/声音/nl.mp3\r\nFChecked=true\r\n";
+    }
+    ReplaceFileBytes(path, Utf8ToGbk(text), SyncMode::LeaveToSystem);
+    return huge_.emplace(bytes, path).first->second;
+  }
+
   static std::string QuietTime() { return FormatDateTime("HH:NN:SS", ui->Now() + 0.5); }
 
  private:
@@ -98,6 +113,7 @@ class Scratch {
 
   fs::path root_;
   std::map<int, std::string> lists_;
+  std::map<int, std::string> huge_;
 };
 
 Scratch& TheScratch() {
@@ -192,6 +208,27 @@ void BM_QtListOpen(benchmark::State& state) {
     state.ResumeTiming();
   }
   PerRow(state, rows);
+}
+
+// "读取" of a file whose one cell is very long: the row keeps it, the list shows it cut.
+void BM_QtListOpenHugeCell(benchmark::State& state) {
+  const int bytes = static_cast<int>(state.range(0));
+  const std::string& file = TheScratch().HugeCellFile(bytes);
+  Window window;
+  TFrm_Tamiro& f = window.Form();
+  for (auto _ : state) {
+    ui->NextFile = file;
+    f.Btn_List_OpenClick(f.Btn_List_Open);
+    window.Settle();
+    state.PauseTiming();
+    if (f.List_Tamiro->Count() != 10 || f.List_Tamiro->Item(4)->SubItems[1].size() != static_cast<std::size_t>(bytes))
+      state.SkipWithError("the long cell was not loaded whole");
+    f.List_Tamiro->Clear();
+    RecordCount = 0;
+    window.Settle();
+    state.ResumeTiming();
+  }
+  state.SetBytesProcessed(state.iterations() * bytes);
 }
 
 // "启动" with every row ticked: the schedule file is written key by key.
@@ -301,6 +338,7 @@ void BM_QtResidentMemory(benchmark::State& state) {
 }
 
 BENCHMARK(BM_QtListOpen)->Arg(1000)->Arg(10000)->Arg(100000)->Iterations(2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_QtListOpenHugeCell)->Arg(1 << 20)->Arg(50 << 20)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_QtScheduleStart)->Arg(1000)->Arg(10000)->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_QtAlarmTick)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_QtScheduleParse)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
