@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QTabBar>
@@ -320,3 +321,27 @@ TEST_F(QtControlsTest, TheUserSelectsAndTicksRows) {
   EXPECT_EQ(f->list->Selected(), nullptr);
   EXPECT_FALSE(tree->selectionModel()->hasSelection());
 }
+
+namespace {
+
+class QtListBoxTest : public QtTest {};
+
+// The hidden scratch list is refilled every second with every section name; it is mirrored
+// on screen only while it is shown.
+TEST_F(QtListBoxTest, AHiddenListBoxIsMirroredOnlyOnceShown) {
+  TFrm_Tamiro& f = StartMainWindow();
+  auto* box = WidgetOf<QListWidget>(*f.List_Box);
+  ASSERT_NE(box, nullptr);
+  f.List_Box->Items.Assign({"0", "3", "7"});
+  EXPECT_EQ(box->count(), 0);
+  f.List_Box->SetVisible(true);
+  ASSERT_EQ(box->count(), 3);
+  EXPECT_EQ(box->item(2)->text(), "7");
+  f.List_Box->Items.Assign({"1"});
+  ASSERT_EQ(box->count(), 1);
+  EXPECT_EQ(box->item(0)->text(), "1");
+  f.List_Box->SetVisible(false);
+  EXPECT_EQ(box->count(), 0);
+}
+
+}  // namespace
