@@ -113,10 +113,11 @@ struct TIniFile::Snapshot {
   bool unreadable = false;  // there but not readable: a write must not replace it blindly
   FileIdentity identity;
   bool suspect = false;  // read too soon after a change; see ReadTooSoonAfterChange
-  // The copy is what this object itself wrote, and `identity` was taken right after. A
-  // write may trust it on the stat alone even while `suspect`: the bytes are known, and
-  // re-reading the file before each key would make writing n keys cost n² (a read still
-  // checks the bytes, as a change from outside may share the time of ours).
+  // The copy is what this object itself wrote, and `identity` the file as it left it (after
+  // an appended line, its length counted rather than read back). A write may trust it on
+  // device, inode and length even while `suspect`: the bytes are known, and re-reading the
+  // file before each key would make writing n keys cost n² (a read still checks the bytes,
+  // as a change from outside may share the time of ours).
   bool ownWrite = false;
   std::string bytes;     // the file as read, to tell a real change from a repeated time
   std::vector<Section> sections;
