@@ -97,6 +97,7 @@ void TFrm_Tamiro::Btn_List_OpenClick(TObject*) {
   RecordCount += static_cast<int>(sections.size());
 
   ListIni.reset();
+  ReleaseFreedMemory();
   AppendLogLine("已成功读取数据至记录列表,共读入 " + IntToStr(static_cast<long long>(sections.size())) + " 条记录",
                 LogVariant::CreateIfMissing);
 }

@@ -176,17 +176,9 @@ struct TIniFile::PassState {
 
 TIniFile::TIniFile(std::string fileName) : fileName_(std::move(fileName)), pass_(std::make_shared<PassState>()) {}
 
-// The parsed copy of a big file (a record list of many thousand records) takes several
-// times the file's size in small blocks that the allocator keeps after they are freed; when
-// such a copy goes, its pages are given back, so loading a long list once does not leave the
-// program that much bigger for the rest of its run.
-TIniFile::~TIniFile() {
-  CloseAppend();
-  constexpr std::size_t kBigCopy = 1 << 20;
-  const bool big = cache_ && cache_.use_count() == 1 && cache_->bytes.size() >= kBigCopy;
-  cache_.reset();
-  if (big) malloc_trim(0);
-}
+TIniFile::~TIniFile() { CloseAppend(); }
+
+void ReleaseFreedMemory() { malloc_trim(0); }
 
 void TIniFile::CloseAppend() const {
   if (appendFd_ >= 0) ::close(appendFd_);

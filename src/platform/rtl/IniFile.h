@@ -68,3 +68,9 @@ class TIniFile {
   mutable ino_t appendInode_ = 0;
   void CloseAppend() const;
 };
+
+// The parsed copy of a big file (a record list of many thousand records) takes several times
+// the file's size in small blocks, which the allocator keeps after they are freed. Called when
+// such a reader has gone, this gives their pages back to the system, so loading a long list
+// once does not leave the program that much bigger for the rest of its run.
+void ReleaseFreedMemory();
