@@ -21,6 +21,7 @@ test: build
 
 bench: build
 	$(BUILD)/bench/tamiro_bench
+	$(BUILD)/bench/qt/tamiro_qt_bench
 
 screenshot: build
 	./scripts/screenshot.sh

@@ -3,6 +3,11 @@
 // timers that go on inside an open box, and the default exception report.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "platform/headless/HeadlessBackend.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/vcl/Forms.h"
@@ -75,6 +80,111 @@ TEST_F(ControlsTest, ListViewReportsEveryRowChangeFromCodeAndUser) {
                                                TItemChange::ctState, TItemChange::ctState}));
   EXPECT_EQ(list->Selected(), row);
   EXPECT_FALSE(row->Checked());
+}
+
+// A backend that notes what the list tells it, row by row.
+struct RowRecordingBackend : HeadlessBackend {
+  using HeadlessBackend::HeadlessBackend;
+  std::vector<std::pair<TListRowChange, int>> rows;
+  void ListRowChanged(TListView&, TListRowChange change, int row) override { rows.emplace_back(change, row); }
+};
+
+class ListRowsTest : public ::testing::Test {
+ protected:
+  RowRecordingBackend ui{EncodeDate(2026, 3, 2) + EncodeTime(8, 0, 0)};
+  TApplication app{ui};
+  TForm form{"Form1", "TForm1"};
+  TListView* list = new TListView(&form, "List", &form);
+  // Every OnChange as "row:kind", the row being the item's index when the event came.
+  std::vector<std::string> events;
+  void SetUp() override {
+    app.MainForm = &form;
+    list->OnChange = [this](TObject*, TListItem* item, TItemChange change) {
+      events.push_back((item ? std::to_string(item->Index()) : "-") + (change == TItemChange::ctText ? ":text" : ":state"));
+    };
+  }
+  int CountTicks() const {
+    int ticked = 0;
+    for (int i = 0; i < list->Count(); ++i) ticked += list->Item(i)->Checked();
+    return ticked;
+  }
+};
+
+// Each change reaches the handler in order and the backend as that one row; the kept count
+// of ticks and each row's index stay true through every kind of change.
+TEST_F(ListRowsTest, EveryRowChangeArrivesInOrderAndAloneAndTheCountsStayTrue) {
+  using C = TListRowChange;
+  using Rows = std::vector<std::pair<C, int>>;
+  const struct {
+    const char* what;
+    std::function<void()> change;
+    std::vector<std::string> events;
+    Rows rows;
+  } steps[] = {
+      {"rows added and filled",
+       [&] {
+         for (int i = 0; i < 3; ++i) {
+           TListItem* row = list->Add();
+           row->SetCaption("0" + std::to_string(i) + ":00:00");
+           row->SubItems.Add("每天都响");
+           row->SetChecked(i != 1);
+         }
+       },
+       {"0:text", "0:text", "0:state", "1:text", "1:text", "2:text", "2:text", "2:state"},
+       {{C::Inserted, 0}, {C::Changed, 0}, {C::Changed, 0}, {C::Changed, 0}, {C::Inserted, 1}, {C::Changed, 1},
+        {C::Changed, 1}, {C::Inserted, 2}, {C::Changed, 2}, {C::Changed, 2}, {C::Changed, 2}}},
+      {"every row ticked", [&] { for (int i = 0; i < list->Count(); ++i) list->Item(i)->SetChecked(true); },
+       {"1:state"}, {{C::Changed, 1}}},
+      {"the selection moves", [&] { list->UserSelect(0); list->UserSelect(2); },
+       {"0:state", "0:state", "2:state"}, {{C::Changed, 0}, {C::Changed, 0}, {C::Changed, 2}}},
+      {"the selected row is deleted", [&] { list->Delete(2); }, {"1:state"}, {{C::Removed, 2}}},
+      {"a row in the middle is deleted", [&] { list->Delete(0); }, {"0:state"}, {{C::Removed, 0}}},
+      {"an unticked row is added", [&] { list->Add()->SetCaption("09:00:00"); }, {"1:text"},
+       {{C::Inserted, 1}, {C::Changed, 1}}},
+      {"the user unticks", [&] { list->UserCheck(0, false); }, {"0:state"}, {{C::Changed, 0}}},
+      {"cleared", [&] { list->Clear(); }, {}, {{C::Cleared, 0}}},
+      {"cleared again", [&] { list->Clear(); }, {}, {}},
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.what);
+    events.clear();
+    ui.rows.clear();
+    step.change();
+    EXPECT_EQ(events, step.events);
+    EXPECT_EQ(ui.rows, step.rows);
+    EXPECT_EQ(list->CheckedCount(), CountTicks());
+    for (int i = 0; i < list->Count(); ++i) EXPECT_EQ(list->Item(i)->Index(), i);
+  }
+  EXPECT_EQ(list->Selected(), nullptr) << "the selected row went with the deletion";
+}
+
+// A cell shows at most a few hundred characters, cut between characters; the row keeps all.
+TEST_F(ListRowsTest, ALongCellIsShownCutAndKeptWhole) {
+  const std::string ascii(kShownCellCharacters, 'a');
+  std::string chinese;
+  for (int i = 0; i < kShownCellCharacters + 1; ++i) chinese += "响";
+  const std::string shownChinese = chinese.substr(0, chinese.size() - std::string("响").size()) + "…";
+  const struct {
+    const char* what;
+    std::string text, shown;
+  } cases[] = {
+      {"empty", "", ""},
+      {"short", "起床", "起床"},
+      {"exactly the limit", ascii, ascii},
+      {"one more", ascii + "b", ascii + "…"},
+      {"wide characters", chinese, shownChinese},
+      {"more bytes than the limit, fewer characters", chinese.substr(0, 200 * 3), chinese.substr(0, 200 * 3)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(ShownCellText(c.text), c.shown);
+  }
+
+  std::string huge(50 * 1024 * 1024, 'x');
+  TListItem* row = list->Add();
+  row->SubItems.Add(huge);
+  EXPECT_EQ(ShownCellText(row->SubItems[0]), std::string(kShownCellCharacters, 'x') + "…");
+  EXPECT_EQ(row->SubItems[0].size(), huge.size());
 }
 
 TEST_F(ControlsTest, CheckingARadioButtonUnchecksItsSiblingsOnly) {

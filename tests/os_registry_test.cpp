@@ -384,6 +384,30 @@ TEST_F(RegistryTest, AFileEditedByHandIsReadAndWrittenBackInTheRegularForm) {
             "\r\n");
 }
 
+// A key written twice in one file (as by hand) is one key: its first spelling and place,
+// the values of both blocks, and a value named twice keeps its first name and last data.
+TEST_F(RegistryTest, AKeyOrValueRepeatedInTheFileIsReadAsOne) {
+  HandWrite(
+      "REGEDIT4\n"
+      "[HKEY_USERS\\.DEFAULT\\Software\\Korvelund\\Tamiro]\n"
+      "\"Zdbs\"=\"true\"\n"
+      "[HKEY_USERS\\.DEFAULT\\Software\\Other]\n"
+      "\"A\"=\"1\"\n"
+      "[HKEY_USERS\\.default\\software\\KORVELUND\\tamiro]\n"
+      "\"ZDBS\"=\"false\"\n"
+      "\"Date\"=\"2026-3-2\"\n");
+  TRegistry reg(RootKey::HKEY_USERS);
+  ASSERT_TRUE(reg.OpenKey(kTamiroKey, OpenMode::ExistingOnly));
+  EXPECT_EQ(reg.ReadString("Zdbs"), "false");
+  EXPECT_EQ(reg.ReadString("Date"), "2026-3-2");
+  reg.WriteString("Log_CHK", "true");
+  EXPECT_EQ(ReadBytes(StoreFile()),
+            "REGEDIT4\r\n\r\n"
+            "[HKEY_USERS\\.DEFAULT\\Software\\Korvelund\\Tamiro]\r\n"
+            "\"Zdbs\"=\"false\"\r\n\"Date\"=\"2026-3-2\"\r\n\"Log_CHK\"=\"true\"\r\n\r\n"
+            "[HKEY_USERS\\.DEFAULT\\Software\\Other]\r\n\"A\"=\"1\"\r\n\r\n");
+}
+
 TEST_F(RegistryTest, ChangesMadeElsewhereShowAtTheNextOpenAndAreNeverLost) {
   TRegistry program(RootKey::HKEY_USERS);
   TRegistry elsewhere(RootKey::HKEY_USERS);

@@ -1,5 +1,8 @@
 // Date-time values: calendar arithmetic, rounding, formatting and reading back.
 #include <gtest/gtest.h>
+#include <stdlib.h>
+#include <time.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <string>
@@ -251,3 +254,35 @@ TEST_F(DateTimeTest, OtherConventions) {
 }
 
 }  // namespace
+
+// The wall clock as local time follows the zone, and a change of zone shows within about a
+// second (the zone is looked up again at most once a second). Only the offset between two
+// readings of the same clock is compared, never a particular date.
+TEST(SystemClockTest, LocalTimeFollowsTheZoneAndItsChange) {
+  const char* saved = getenv("TZ");
+  const std::string old = saved ? saved : "";
+  auto offsetHours = [] {
+    const double utc = 25569.0 + static_cast<double>(time(nullptr)) / 86400.0;
+    return std::lround((SystemClockNow() - utc) * 24.0);
+  };
+  setenv("TZ", "UTC0", 1);
+  tzset();
+  bool utcSeen = false;
+  for (int i = 0; i < 30 && !utcSeen; ++i) {
+    utcSeen = offsetHours() == 0;
+    if (!utcSeen) usleep(100000);
+  }
+  EXPECT_TRUE(utcSeen);
+  setenv("TZ", "CST-8", 1);  // eight hours east, no summer time
+  long seen = 0;
+  for (int i = 0; i < 30 && seen != 8; ++i) {
+    seen = offsetHours();
+    if (seen != 8) usleep(100000);
+  }
+  EXPECT_EQ(seen, 8) << "the new zone within three seconds";
+  if (saved)
+    setenv("TZ", old.c_str(), 1);
+  else
+    unsetenv("TZ");
+  tzset();
+}

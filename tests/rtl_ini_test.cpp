@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -328,6 +330,59 @@ TEST(IniAppendTest, AppendedWritesReadTheSameAsAFreshParse) {
   std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   EXPECT_EQ(bytes, Utf8ToGbk("[0]\r\nFDatetime=08:00:00\r\nFShijian= \"起床\" \r\nFNzls=late.mp3\r\n"
                              "[1]\r\nFNxfs=周末\r\nFDatetime=09:00:00\r\n[[odd]]\r\nk=v\r\n"));
+  std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+
+namespace {
+
+// Keys appended one after another go through one kept descriptor; a change from outside
+// between two of them is still seen by the next write, and inside a pass every key is in
+// the file as soon as it is written.
+TEST(IniAppendTest, ChangesFromOutsideBetweenAppendsAreKept) {
+  char pattern[] = "/tmp/tamiro-ini-outside-XXXXXX";
+  std::string dir = mkdtemp(pattern);
+  std::string path = dir + "/outside.ini";
+  auto put = [&](const std::string& text, bool replace) {
+    std::string target = replace ? path + ".new" : path;
+    std::FILE* f = std::fopen(target.c_str(), replace ? "wb" : "ab");
+    std::fputs(text.c_str(), f);
+    std::fclose(f);
+    if (replace) std::rename(target.c_str(), path.c_str());
+  };
+  auto read = [&] {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  };
+  const struct {
+    const char* what;
+    std::function<void()> outside;
+    std::string after;
+  } cases[] = {
+      {"nothing", [] {}, "[1]\r\na=1\r\nb=2\r\n"},
+      {"a section appended to the same file", [&] { put("[9]\r\nx=1\r\n", false); },
+       "[1]\r\na=1\r\nb=2\r\n[9]\r\nx=1\r\n"},
+      {"the file replaced by another", [&] { put("[1]\r\nz=0\r\n", true); }, "[1]\r\nz=0\r\nb=2\r\n"},
+      {"the file deleted", [&] { std::remove(path.c_str()); }, "[1]\r\nb=2\r\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::remove(path.c_str());
+    TIniFile writer(path);
+    writer.WriteString("1", "a", "1");
+    c.outside();
+    writer.WriteString("1", "b", "2");
+    EXPECT_EQ(read(), c.after);
+  }
+
+  std::remove(path.c_str());
+  TIniFile writer(path);
+  TIniFile::ReadPass pass(writer);
+  for (int i = 0; i < 50; ++i) {
+    writer.WriteString(std::to_string(i), "FDatetime", "08:00:00");
+    ASSERT_EQ(TIniFile(path).ReadString(std::to_string(i), "FDatetime"), "08:00:00") << "key " << i;
+  }
   std::filesystem::remove_all(dir);
 }
 

@@ -78,7 +78,9 @@ void TFrm_Tamiro::Btn_List_OpenClick(TObject*) {
     existing = 0;
   }
 
-  // Every section is one row whatever its name; a missing key reads as empty.
+  // Every section is one row whatever its name; a missing key reads as empty. The file is
+  // checked once for all these reads, not once per key.
+  TIniFile::ReadPass pass(*ListIni);
   for (int i = 0; i < static_cast<int>(sections.size()); ++i) {
     const std::string& section = sections[i];
     std::string time = ListIni->ReadString(section, "FDateTime");
@@ -96,6 +98,7 @@ void TFrm_Tamiro::Btn_List_OpenClick(TObject*) {
   RecordCount += static_cast<int>(sections.size());
 
   ListIni.reset();
+  ReleaseFreedMemory();
   AppendLogLine("已成功读取数据至记录列表,共读入 " + IntToStr(static_cast<long long>(sections.size())) + " 条记录",
                 LogVariant::CreateIfMissing);
 }

@@ -35,6 +35,9 @@ void TFrm_Tamiro::Btn_StartClick(TObject*) {
   DeleteFile(ScheduleFilePath());
   ScheduleIni = std::make_unique<TIniFile>(ScheduleFilePath());
   reportedBadTimes_.clear();
+  // Each key still reaches the file at once; the file is checked for changes from outside
+  // once for the whole arming, not before every key.
+  TIniFile::ReadPass pass(*ScheduleIni);
   for (int i = 0; i < List_Tamiro->Count(); ++i) {
     AlarmRecord record = AlarmRecord::FromRow(*List_Tamiro->Item(i));
     if (!record.Checked) continue;

@@ -60,4 +60,29 @@ TEST_F(QtAlarmTest, ANestedTickRingsWhileTheReminderBoxIsOpen) {
   f.Btn_Stop->Click();
 }
 
+// Ten thousand armed records on the real window and the real clock: the one due a few
+// seconds from now rings in its own second, which the log line's stamp shows.
+TEST_F(QtAlarmTest, ARecordAmongTenThousandRingsAtItsSecond) {
+  TFrm_Tamiro& f = StartMainWindow();
+  const TDateTime now = Now();
+  const std::string quiet = FormatDateTime("HH:NN:SS", now + 0.5);
+  const std::string due = FormatDateTime("HH:NN:SS", now + 3 / 86400.0);
+  for (int i = 0; i < 10000; ++i) {
+    TListItem* row = f.List_Tamiro->Add();
+    row->SetCaption(i == 7000 ? due : quiet);
+    row->SubItems.Assign({"每天都响", "", ""});
+    row->SetChecked(true);
+    ++RecordCount;
+  }
+  f.Btn_Start->Click();
+  ASSERT_EQ(ActiveCount, 10000);
+  const std::string rang = "闹钟响了，没有设定提醒事件．";
+  ASSERT_TRUE(RunUntil([&] { return Logged(f, rang); }, 8000));
+  std::string line;
+  for (const std::string& l : f.Memo_Log->Lines.Items())
+    if (l.find(rang) != std::string::npos) line = l;
+  EXPECT_NE(line.find(" " + due + "] "), std::string::npos) << line << " should carry " << due;
+  f.Btn_Stop->Click();
+}
+
 }  // namespace

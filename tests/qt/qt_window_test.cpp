@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include "QtFixture.h"
 
@@ -62,8 +62,8 @@ TEST_F(QtWindowTest, WidgetsSitAtTheirLayoutPlaces) {
   ASSERT_EQ(tabs->count(), 7);
   EXPECT_EQ(tabs->tabText(0), QString::fromUtf8("闹钟设置"));
   EXPECT_EQ(tabs->tabText(6), QString::fromUtf8("关于"));
-  auto* list = WidgetOf<QTreeWidget>(*f.List_Tamiro);
-  EXPECT_EQ(list->columnCount(), 4);
+  auto* list = WidgetOf<QTreeView>(*f.List_Tamiro);
+  EXPECT_EQ(list->model()->columnCount(), 4);
   EXPECT_EQ(list->columnWidth(3), 300);
 }
 

@@ -2,6 +2,7 @@
 #include "platform/os/RegistryFile.h"
 
 #include <cstdio>
+#include <unordered_map>
 
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Text.h"
@@ -16,6 +17,14 @@ std::string_view TrimBlanks(std::string_view s) {
   while (!s.empty() && (IsBlank(s.front()) || s.front() == '\r')) s.remove_prefix(1);
   while (!s.empty() && (IsBlank(s.back()) || s.back() == '\r')) s.remove_suffix(1);
   return s;
+}
+
+// A name as the lookups compare it: ASCII letters in lower case, as SameText does.
+std::string Folded(std::string_view name) {
+  std::string out(name);
+  for (char& c : out)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+  return out;
 }
 
 void SkipBlanks(std::string_view& s) {
@@ -250,23 +259,42 @@ bool IsAtOrBelow(std::string_view path, std::string_view ancestor) {
 
 std::optional<ParseError> Parse(std::string_view gbk, std::string_view rootName, Store& out) {
   out.keys.clear();
-  // GBK trail bytes never take the value of LF, so the raw bytes split safely into lines;
-  // a backslash byte can be a trail byte, so each line is converted before it is read.
-  std::vector<std::string> lines;
-  int number = 0;
-  while (!gbk.empty()) {
-    std::size_t lf = gbk.find('\n');
-    ++number;
-    try {
-      lines.push_back(GbkToUtf8(gbk.substr(0, lf)));
-    } catch (const EConvertError&) {
-      return ParseError{number, "不是 GBK 编码的文本"};
+  // GBK trail bytes never take the value of LF, so converting the whole file and then
+  // splitting it gives the lines each converted alone would (a backslash byte can be a trail
+  // byte, so nothing is read before the conversion). Only a file that does not convert is
+  // gone through line by line, to name the line at fault.
+  std::string text;
+  try {
+    text = GbkToUtf8(gbk);
+  } catch (const EConvertError&) {
+    int number = 0;
+    for (std::string_view rest = gbk; !rest.empty();) {
+      std::size_t lf = rest.find('\n');
+      ++number;
+      try {
+        GbkToUtf8(rest.substr(0, lf));
+      } catch (const EConvertError&) {
+        return ParseError{number, "不是 GBK 编码的文本"};
+      }
+      if (lf == std::string_view::npos) break;
+      rest.remove_prefix(lf + 1);
     }
+    return ParseError{0, "不是 GBK 编码的文本"};
+  }
+  std::vector<std::string_view> lines;
+  for (std::string_view rest = text; !rest.empty();) {
+    std::size_t lf = rest.find('\n');
+    lines.push_back(rest.substr(0, lf));
     if (lf == std::string_view::npos) break;
-    gbk.remove_prefix(lf + 1);
+    rest.remove_prefix(lf + 1);
   }
   if (lines.empty() || TrimBlanks(lines[0]) != "REGEDIT4") return ParseError{1, "第一行应为 REGEDIT4"};
 
+  // Keys by folded path and the current key's values by folded name, so a big file costs a
+  // hash look-up per line instead of a walk over everything read so far.
+  std::unordered_map<std::string, std::size_t> keyIndex;
+  std::unordered_map<std::string, std::size_t> valueIndex;
+  keyIndex.reserve(lines.size() / 2);
   Key* current = nullptr;
   for (std::size_t i = 1; i < lines.size(); ++i) {
     const int lineNo = static_cast<int>(i + 1);
@@ -277,8 +305,11 @@ std::optional<ParseError> Parse(std::string_view gbk, std::string_view rootName,
       std::string_view name = line.substr(1, line.size() - 2);
       if (!IsAtOrBelow(name, rootName)) return ParseError{lineNo, "键不属于 " + std::string(rootName)};
       std::string path = NormalizePath(name.substr(rootName.size()));
-      current = out.Find(path);
-      if (!current) current = &out.keys.emplace_back(Key{path, {}});
+      auto [at, fresh] = keyIndex.try_emplace(Folded(path), out.keys.size());
+      if (fresh) out.keys.push_back(Key{path, {}});
+      current = &out.keys[at->second];
+      if (!valueIndex.empty()) valueIndex = {};  // a big key's table is not kept for the small ones after it
+      for (std::size_t v = 0; v < current->values.size(); ++v) valueIndex.try_emplace(Folded(current->values[v].name), v);
       continue;
     }
     if (line.front() != '"' && line.front() != '@') return ParseError{lineNo, "无法识别的行"};
@@ -291,7 +322,15 @@ std::optional<ParseError> Parse(std::string_view gbk, std::string_view rootName,
     }
     Value value;
     if (auto reason = ParseValueLine(joined, value)) return ParseError{lineNo, *reason};
-    current->Set(std::move(value));
+    // A repeated name replaces the value in place, keeping its first spelling, as Key::Set does.
+    auto [at, fresh] = valueIndex.try_emplace(Folded(value.name), current->values.size());
+    if (fresh) {
+      current->values.push_back(std::move(value));
+    } else {
+      Value& old = current->values[at->second];
+      value.name = old.name;
+      old = std::move(value);
+    }
   }
   return std::nullopt;
 }

@@ -19,6 +19,7 @@
 #include "platform/qt/QtTimers.h"
 #include "platform/qt/QtTray.h"
 #include "platform/vcl/Forms.h"
+#include "platform/vcl/ListView.h"
 
 QtBackend::QtBackend(int argc, char** argv) {
   // The class part of WM_CLASS is the application's name; "-name" gives the instance part.
@@ -69,7 +70,7 @@ QSystemTrayIcon* QtBackend::TrayIconOf(const TTrayIcon& tray) const { return tra
 
 QWidget* QtBackend::MainWindow() const { return Application ? peers_->WindowOf(Application->MainForm) : nullptr; }
 
-TDateTime QtBackend::Now() { return FromQDateTime(QDateTime::currentDateTime()); }
+TDateTime QtBackend::Now() { return SystemClockNow(); }
 
 void QtBackend::FormCreated(TForm& form) {
   QWidget* window = peers_->Build(form);
@@ -84,6 +85,10 @@ void QtBackend::ShowForm(TForm& form) {
 void QtBackend::FormDestroying(TForm& form) { peers_->Remove(form); }
 
 void QtBackend::ControlChanged(TControl& control) { peers_->Push(control); }
+
+void QtBackend::ListRowChanged(TListView& list, TListRowChange change, int row) {
+  PushListRow(peers_->PeerOf(list), change, row);
+}
 
 void QtBackend::FocusControl(TControl& control) {
   if (QWidget* widget = peers_->WidgetOf(control)) widget->setFocus(Qt::OtherFocusReason);

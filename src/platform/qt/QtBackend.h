@@ -41,6 +41,7 @@ class QtBackend : public Backend {
   void ShowForm(TForm& form) override;
   void FormDestroying(TForm& form) override;
   void ControlChanged(TControl& control) override;  // Raises no event.
+  void ListRowChanged(TListView& list, TListRowChange change, int row) override;
   void FocusControl(TControl& control) override;
   void TimerChanged(TTimer& timer) override;
   void TimerDestroyed(TTimer& timer) override;

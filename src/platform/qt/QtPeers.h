@@ -17,6 +17,7 @@ class QtPeers;
 class TControl;
 class TForm;
 class TWinControl;
+enum class TListRowChange;
 
 // The widget that shows one control.
 class Peer {
@@ -96,3 +97,5 @@ std::unique_ptr<Peer> MakeBasicPeer(QtPeers& peers, TControl& control, QWidget* 
 std::unique_ptr<Peer> MakeContainerPeer(QtPeers& peers, TControl& control, QWidget* host);
 std::unique_ptr<Peer> MakeInputPeer(QtPeers& peers, TControl& control, QWidget* host);
 std::unique_ptr<Peer> MakeListViewPeer(QtPeers& peers, TControl& control, QWidget* host);
+// Shows one row's change in a list view's widget; nothing for a peer of another kind.
+void PushListRow(Peer* peer, TListRowChange change, int row);

@@ -280,6 +280,12 @@ class ListBoxPeer : public Peer {
  protected:
   void PushState() override {
     auto* widget = static_cast<QListWidget*>(widget_.data());
+    // A hidden box (the scratch list of section names, refilled every second) shows nothing,
+    // so it is not mirrored until it is shown: showing it pushes the whole state again.
+    if (!box_.Visible()) {
+      if (widget->count() > 0) widget->clear();
+      return;
+    }
     const auto& items = box_.Items.Items();
     while (widget->count() > static_cast<int>(items.size())) delete widget->takeItem(widget->count() - 1);
     for (int i = 0; i < static_cast<int>(items.size()); ++i) {

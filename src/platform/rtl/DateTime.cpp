@@ -1,6 +1,9 @@
 // Date-time values: encoding, decoding, formatting and reading back.
 #include "platform/rtl/DateTime.h"
 
+#include <time.h>
+
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <utility>
@@ -350,4 +353,25 @@ TDateTime StrToDateTime(std::string_view text) {
   TDateTime time = 0;
   if (TryScanTime(s, time) && s.AtEnd()) return time;
   Invalid(text, "date and time");
+}
+
+TDateTime SystemClockNow() {
+  timespec wall{}, steady{};
+  clock_gettime(CLOCK_REALTIME, &wall);
+  clock_gettime(CLOCK_MONOTONIC, &steady);
+  // localtime_r keeps the rules it has; tzset() checks the zone file (or TZ) for a change.
+  // The steady clock paces that check, so setting the wall clock cannot stall it.
+  const long long steadyMs = steady.tv_sec * 1000LL + steady.tv_nsec / 1000000;
+  thread_local long long zoneCheckedAtMs = 0;
+  thread_local bool zoneChecked = false;
+  if (!zoneChecked || steadyMs - zoneCheckedAtMs >= 1000 || steadyMs < zoneCheckedAtMs) {
+    tzset();
+    zoneChecked = true;
+    zoneCheckedAtMs = steadyMs;
+  }
+  tm local{};
+  if (!localtime_r(&wall.tv_sec, &local)) return kUnixEpochDay + static_cast<double>(wall.tv_sec) / 86400.0;
+  // A leap second shows as the last second of its minute.
+  return EncodeDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday) +
+         EncodeTime(local.tm_hour, local.tm_min, std::min(local.tm_sec, 59), static_cast<int>(wall.tv_nsec / 1000000));
 }

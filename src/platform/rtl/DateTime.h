@@ -46,6 +46,12 @@ TDateTime TimeOf(TDateTime value);
 // Drops the milliseconds.
 TDateTime WholeSeconds(TDateTime value);
 
+// The system's wall clock as local time, to the millisecond: for a backend's Now() only, as
+// the program reads time through the backend. The clock itself is read at every call; the
+// time-zone rules are looked up again at most once a second (not at every reading), so a
+// change of zone shows within a second and a reading costs no check of the zone file.
+TDateTime SystemClockNow();
+
 // Format specifiers, letters in any case: yyyy yy m mm mmm mmmm d dd ddd dddd
 // h hh n nn s ss z zzz, c (date and time), ddddd (short date), dddddd (long
 // date), t (short time), tt (long time); other letters are copied; "m"/"mm" right after an hour means minutes; "/" is the

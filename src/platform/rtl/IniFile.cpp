@@ -2,6 +2,7 @@
 #include "platform/rtl/IniFile.h"
 
 #include <fcntl.h>
+#include <malloc.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,6 +28,9 @@ struct FileIdentity {
   static FileIdentity Of(const struct stat& st) {
     return {st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
   }
+  // The same file at the same length: all a file this object alone appended to can be
+  // checked by, as its times are not read back after each line.
+  bool SameFileAndSize(const FileIdentity& o) const { return device == o.device && inode == o.inode && size == o.size; }
   bool operator==(const FileIdentity& o) const {
     return device == o.device && inode == o.inode && size == o.size &&
            modified.tv_sec == o.modified.tv_sec && modified.tv_nsec == o.modified.tv_nsec &&
@@ -109,6 +113,12 @@ struct TIniFile::Snapshot {
   bool unreadable = false;  // there but not readable: a write must not replace it blindly
   FileIdentity identity;
   bool suspect = false;  // read too soon after a change; see ReadTooSoonAfterChange
+  // The copy is what this object itself wrote, and `identity` the file as it left it (after
+  // an appended line, its length counted rather than read back). A write may trust it on
+  // device, inode and length even while `suspect`: the bytes are known, and re-reading the
+  // file before each key would make writing n keys cost n² (a read still checks the bytes,
+  // as a change from outside may share the time of ours).
+  bool ownWrite = false;
   std::string bytes;     // the file as read, to tell a real change from a repeated time
   std::vector<Section> sections;
   std::unordered_map<std::string, std::size_t> firstSection;  // lower name → index
@@ -166,6 +176,15 @@ struct TIniFile::PassState {
 
 TIniFile::TIniFile(std::string fileName) : fileName_(std::move(fileName)), pass_(std::make_shared<PassState>()) {}
 
+TIniFile::~TIniFile() { CloseAppend(); }
+
+void ReleaseFreedMemory() { malloc_trim(0); }
+
+void TIniFile::CloseAppend() const {
+  if (appendFd_ >= 0) ::close(appendFd_);
+  appendFd_ = -1;
+}
+
 TIniFile::ReadPass::ReadPass(const TIniFile& file) : state_(file.pass_) {
   ++state_->depth;
   state_->checked = false;
@@ -174,25 +193,29 @@ TIniFile::ReadPass::ReadPass(const TIniFile& file) : state_(file.pass_) {
 TIniFile::ReadPass::~ReadPass() { --state_->depth; }
 
 void TIniFile::Forget() const {
+  CloseAppend();
   cache_.reset();
   pass_->checked = false;
 }
 
-const TIniFile::Snapshot& TIniFile::Load() const {
+const TIniFile::Snapshot& TIniFile::Load(Purpose purpose) const {
   if (pass_->depth > 0 && pass_->checked && cache_) return *cache_;
-  const Snapshot& snapshot = LoadFromFile();
+  const Snapshot& snapshot = LoadFromFile(purpose);
   pass_->checked = pass_->depth > 0;
   return snapshot;
 }
 
-const TIniFile::Snapshot& TIniFile::LoadFromFile() const {
+const TIniFile::Snapshot& TIniFile::LoadFromFile(Purpose purpose) const {
   struct stat st {};
   if (::stat(fileName_.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
     cache_ = std::make_shared<Snapshot>();
     return *cache_;
   }
-  if (cache_ && cache_->exists && !cache_->suspect && cache_->identity == FileIdentity::Of(st))
-    return *cache_;
+  if (cache_ && cache_->exists) {
+    const FileIdentity now = FileIdentity::Of(st);
+    if (purpose == Purpose::Write && cache_->ownWrite && cache_->identity.SameFileAndSize(now)) return *cache_;
+    if (!cache_->suspect && cache_->identity == now) return *cache_;
+  }
 
   int fd = ::open(fileName_.c_str(), O_RDONLY | O_CLOEXEC);
   // A file that vanished or cannot be read reads as missing, as it would elsewhere.
@@ -231,11 +254,12 @@ const TIniFile::Snapshot& TIniFile::LoadFromFile() const {
   }
   cache_->identity = FileIdentity::Of(st);
   cache_->suspect = ReadTooSoonAfterChange(st.st_ctim);
+  cache_->ownWrite = false;
   return *cache_;
 }
 
 std::vector<std::string> TIniFile::ReadSections() const {
-  const Snapshot& snapshot = Load();
+  const Snapshot& snapshot = Load(Purpose::Read);
   std::vector<std::string> names;
   names.reserve(snapshot.sections.size());
   for (const Snapshot::Section& section : snapshot.sections) names.push_back(section.name);
@@ -244,14 +268,14 @@ std::vector<std::string> TIniFile::ReadSections() const {
 
 std::string TIniFile::ReadString(const std::string& section, const std::string& key,
                                  const std::string& Default) const {
-  const Snapshot& snapshot = Load();
+  const Snapshot& snapshot = Load(Purpose::Read);
   auto it = snapshot.entries.find(EntryKey(section, key));
   return it == snapshot.entries.end() ? Default : it->second.value;
 }
 
 void TIniFile::WriteString(const std::string& section, const std::string& key,
                            const std::string& value) {
-  const Snapshot& snapshot = Load();
+  const Snapshot& snapshot = Load(Purpose::Write);
   if (snapshot.unreadable) throw EIniFileException("Unable to write to " + fileName_);
   if (TryAppend(section, key, value)) return;
   std::vector<std::string> lines;
@@ -276,6 +300,7 @@ void TIniFile::WriteString(const std::string& section, const std::string& key,
     text += "\r\n";
   }
   std::string bytes = Utf8ToGbk(text);
+  CloseAppend();  // the file is replaced by another
   try {
     ReplaceFileBytes(fileName_, bytes, SyncMode::LeaveToSystem);
   } catch (const EFCreateError&) {
@@ -289,6 +314,7 @@ void TIniFile::WriteString(const std::string& section, const std::string& key,
   fresh->exists = ::stat(fileName_.c_str(), &st) == 0;
   fresh->identity = FileIdentity::Of(st);
   fresh->suspect = ReadTooSoonAfterChange(st.st_ctim);
+  fresh->ownWrite = fresh->exists;
   cache_ = std::move(fresh);
 }
 
@@ -309,10 +335,26 @@ bool TIniFile::TryAppend(const std::string& section, const std::string& key, con
   std::string text = (newSection ? "[" + section + "]\r\n" : std::string()) + key + "=" + value + "\r\n";
   std::string bytes = Utf8ToGbk(text);
 
-  int fd = ::open(fileName_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-  bool written = fd >= 0 && ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
-  if (fd >= 0 && ::close(fd) != 0) written = false;
-  if (!written) throw EIniFileException("Unable to write to " + fileName_);
+  // The kept descriptor serves while it is open on the file the copy was checked against.
+  const bool kept = appendFd_ >= 0 && snapshot.exists && snapshot.identity.device == appendDevice_ &&
+                    snapshot.identity.inode == appendInode_;
+  if (!kept) {
+    CloseAppend();
+    appendFd_ = ::open(fileName_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    struct stat opened {};
+    if (appendFd_ >= 0 && ::fstat(appendFd_, &opened) != 0) CloseAppend();
+    if (appendFd_ < 0) throw EIniFileException("Unable to write to " + fileName_);
+    appendDevice_ = opened.st_dev;
+    appendInode_ = opened.st_ino;
+    snapshot.identity = FileIdentity::Of(opened);
+    // The length the copy knows: should another writer have added to the file meanwhile,
+    // the next write finds another length and reads the file again.
+    snapshot.identity.size = static_cast<off_t>(snapshot.bytes.size());
+  }
+  if (::write(appendFd_, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())) {
+    CloseAppend();
+    throw EIniFileException("Unable to write to " + fileName_);
+  }
 
   snapshot.exists = true;
   snapshot.bytes += bytes;
@@ -324,10 +366,9 @@ bool TIniFile::TryAppend(const std::string& section, const std::string& key, con
   snapshot.sections.back().lastKeyLine = snapshot.lineCount;
   snapshot.entries.emplace(EntryKey(section, key), Snapshot::Entry{std::string(ValueOf(value)), snapshot.lineCount});
   ++snapshot.lineCount;
-  struct stat st {};
-  if (::stat(fileName_.c_str(), &st) == 0) {
-    snapshot.identity = FileIdentity::Of(st);
-    snapshot.suspect = ReadTooSoonAfterChange(st.st_ctim);
-  }
+  // The times of the file are not read back: a read checks the bytes once more.
+  snapshot.identity.size += static_cast<off_t>(bytes.size());
+  snapshot.suspect = true;
+  snapshot.ownWrite = true;
   return true;
 }

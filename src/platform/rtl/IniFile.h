@@ -1,6 +1,8 @@
 // Ini text file: "[name]" opens a section, key=value lines follow. GBK, CR LF.
 #pragma once
 
+#include <sys/types.h>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,6 +18,9 @@ class TIniFile {
 
  public:
   explicit TIniFile(std::string fileName);
+  ~TIniFile();
+  TIniFile(const TIniFile&) = delete;
+  TIniFile& operator=(const TIniFile&) = delete;
   const std::string& FileName() const { return fileName_; }
 
   // Section names in file order; a missing file has none.
@@ -30,7 +35,8 @@ class TIniFile {
   void WriteString(const std::string& section, const std::string& key, const std::string& value);
 
   // One pass over many keys: while a pass lives, the file is checked once, at
-  // the first read, and the other reads trust that copy. A pass started inside
+  // the first read or write, and the others trust that copy (writes keep it up
+  // to date and still reach the file each at once). A pass started inside
   // another checks afresh. It may outlive the file object.
   class ReadPass {
    public:
@@ -45,12 +51,26 @@ class TIniFile {
   // Drops the copy, so the next read goes to the file (after deleting it, say).
   void Forget() const;
 
+  // Writing many keys at the end of the file (the schedule, key after key) appends each
+  // line through one descriptor kept open between such writes: a stat and a write per key.
+
  private:
   struct Snapshot;
-  const Snapshot& Load() const;
-  const Snapshot& LoadFromFile() const;
+  enum class Purpose { Read, Write };
+  const Snapshot& Load(Purpose purpose) const;
+  const Snapshot& LoadFromFile(Purpose purpose) const;
   bool TryAppend(const std::string& section, const std::string& key, const std::string& value);
   std::string fileName_;
   mutable std::shared_ptr<Snapshot> cache_;
   std::shared_ptr<PassState> pass_;
+  mutable int appendFd_ = -1;  // open on the file the copy describes (device and inode below)
+  mutable dev_t appendDevice_ = 0;
+  mutable ino_t appendInode_ = 0;
+  void CloseAppend() const;
 };
+
+// The parsed copy of a big file (a record list of many thousand records) takes several times
+// the file's size in small blocks, which the allocator keeps after they are freed. Called when
+// such a reader has gone, this gives their pages back to the system, so loading a long list
+// once does not leave the program that much bigger for the rest of its run.
+void ReleaseFreedMemory();

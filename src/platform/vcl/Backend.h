@@ -13,6 +13,8 @@
 
 class TControl;
 class TForm;
+class TListView;
+enum class TListRowChange;
 class TTimer;
 class TFileDialog;
 class TTrayIcon;
@@ -41,6 +43,9 @@ class Backend {
   virtual void FormDestroying(TForm& form) = 0;
   // Pushes the control's state into its peer. Raises no event.
   virtual void ControlChanged(TControl& control) = 0;
+  // One row of a list view was inserted, removed or changed, or all rows went (Cleared);
+  // the list already holds its new state. Raises no event.
+  virtual void ListRowChanged(TListView& list, TListRowChange change, int row) {}
   // Moves the keyboard focus; the control layer has checked that it can take it.
   virtual void FocusControl(TControl& control) = 0;
 

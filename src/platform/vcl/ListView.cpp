@@ -1,11 +1,19 @@
 // Rows of the list view; every change of a row is reported through OnChange.
 #include "platform/vcl/ListView.h"
 
-#include <algorithm>
-
 #include "platform/vcl/Forms.h"
 
-TListItem::TListItem(TListView* owner) : owner_(owner) {
+std::string ShownCellText(const std::string& text) {
+  if (text.size() <= kShownCellCharacters) return text;  // no more characters than bytes
+  std::size_t end = 0;
+  for (int characters = 0; end < text.size(); ++end) {
+    if ((static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) continue;  // inside a character
+    if (characters++ == kShownCellCharacters) return text.substr(0, end) + "…";
+  }
+  return text;
+}
+
+TListItem::TListItem(TListView* owner, int index) : owner_(owner), index_(index) {
   SubItems.OnChange = [this] { owner_->ItemChanged(this, TItemChange::ctText); };
 }
 
@@ -18,22 +26,22 @@ void TListItem::SetCaption(std::string caption) {
 void TListItem::SetChecked(bool checked) {
   if (checked == checked_) return;
   checked_ = checked;
+  owner_->checkedCount_ += checked ? 1 : -1;
   owner_->ItemChanged(this, TItemChange::ctState);
 }
 
 void TListItem::SetSelected(bool selected) {
   if (selected == selected_) return;
-  if (selected && !owner_->MultiSelect)
-    for (auto& other : owner_->items_)
-      if (other.get() != this && other->selected_) other->SetSelected(false);
+  if (selected && !owner_->MultiSelect) {
+    // The row that loses the selection changes first, as it would on screen.
+    if (TListItem* other = owner_->selected_; other && other != this) other->SetSelected(false);
+  }
   selected_ = selected;
+  if (selected)
+    owner_->selected_ = this;
+  else if (owner_->selected_ == this)
+    owner_->selected_ = nullptr;
   owner_->ItemChanged(this, TItemChange::ctState);
-}
-
-int TListItem::Index() const {
-  const auto& items = owner_->items_;
-  auto it = std::find_if(items.begin(), items.end(), [this](const auto& p) { return p.get() == this; });
-  return it == items.end() ? -1 : static_cast<int>(it - items.begin());
 }
 
 TListView::TListView(TComponent* owner, std::string name, TWinControl* parent)
@@ -42,16 +50,20 @@ TListView::TListView(TComponent* owner, std::string name, TWinControl* parent)
 TListView::~TListView() = default;
 
 TListItem* TListView::Add() {
-  items_.push_back(std::unique_ptr<TListItem>(new TListItem(this)));
-  Changed();
+  items_.push_back(std::unique_ptr<TListItem>(new TListItem(this, Count())));
+  RowChanged(TListRowChange::Inserted, Count() - 1);
   return items_.back().get();
 }
 
 // The focus moves to the row that takes the deleted one's place, which is a
 // change of that row (or of the now empty list).
 void TListView::Delete(int index) {
+  TListItem* gone = items_.at(index).get();
+  if (gone->checked_) --checkedCount_;
+  if (selected_ == gone) selected_ = nullptr;
   items_.erase(items_.begin() + index);
-  Changed();
+  for (int i = index; i < Count(); ++i) items_[i]->index_ = i;
+  RowChanged(TListRowChange::Removed, index);
   TListItem* focused = index < Count() ? Item(index) : Count() > 0 ? Item(Count() - 1) : nullptr;
   if (OnChange) OnChange(this, focused, TItemChange::ctState);
 }
@@ -59,10 +71,13 @@ void TListView::Delete(int index) {
 void TListView::Clear() {
   if (items_.empty()) return;
   items_.clear();
-  Changed();
+  checkedCount_ = 0;
+  selected_ = nullptr;
+  RowChanged(TListRowChange::Cleared, 0);
 }
 
 TListItem* TListView::Selected() const {
+  if (!MultiSelect) return selected_;
   for (const auto& item : items_)
     if (item->selected_) return item.get();
   return nullptr;
@@ -87,6 +102,10 @@ void TListView::UserSelect(int index) {
 
 // The row's new state is shown first, then the handler sees it.
 void TListView::ItemChanged(TListItem* item, TItemChange change) {
-  Changed();
+  RowChanged(TListRowChange::Changed, item->index_);
   if (OnChange) OnChange(this, item, change);
+}
+
+void TListView::RowChanged(TListRowChange change, int row) {
+  if (Application) Application->GetBackend().ListRowChanged(*this, change, row);
 }

@@ -2,6 +2,11 @@
 //
 // Unlike the check boxes, its OnChange comes for every change of a row (check
 // mark, selection, text), whether the user or code made it.
+//
+// A change of a row is told to the backend as that row's change alone
+// (Backend::ListRowChanged), so a list of any length costs the same per change.
+// The list keeps its count of ticked rows and each row its index, so neither
+// needs a walk over the rows.
 #pragma once
 
 #include <functional>
@@ -15,6 +20,15 @@ class TListView;
 
 enum class TItemChange { ctText, ctState };
 
+// What happened to a row, as the backend hears it.
+enum class TListRowChange { Inserted, Removed, Changed, Cleared };
+
+// What a cell shows of a text: at most kShownCellCharacters characters, and "…" when cut.
+// The row keeps its whole text; only the screen gets the short one, so a huge text
+// cannot stall the window.
+constexpr int kShownCellCharacters = 260;
+std::string ShownCellText(const std::string& text);
+
 class TListItem {
  public:
   const std::string& Caption() const { return caption_; }
@@ -25,12 +39,13 @@ class TListItem {
   void SetChecked(bool checked);
   bool Selected() const { return selected_; }
   void SetSelected(bool selected);
-  int Index() const;
+  int Index() const { return index_; }
 
  private:
   friend class TListView;
-  explicit TListItem(TListView* owner);
+  TListItem(TListView* owner, int index);
   TListView* owner_;
+  int index_;
   std::string caption_;
   bool checked_ = false;
   bool selected_ = false;
@@ -62,6 +77,8 @@ class TListView : public TWinControl {
   void Delete(int index);
   void Clear();
   TListItem* Selected() const;
+  // The number of ticked rows.
+  int CheckedCount() const { return checkedCount_; }
 
   TLVChangeEvent OnChange;
 
@@ -71,5 +88,8 @@ class TListView : public TWinControl {
  private:
   friend class TListItem;
   void ItemChanged(TListItem* item, TItemChange change);
+  void RowChanged(TListRowChange change, int row);
   std::vector<std::unique_ptr<TListItem>> items_;
+  int checkedCount_ = 0;
+  TListItem* selected_ = nullptr;  // the one selected row while MultiSelect is off
 };
