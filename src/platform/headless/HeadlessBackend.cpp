@@ -114,6 +114,10 @@ void HeadlessBackend::RunPosted() {
 void HeadlessBackend::FormCreated(TForm&) { WindowShown = TaskbarButtonShown = true; }
 void HeadlessBackend::FormDestroying(TForm&) { WindowShown = TaskbarButtonShown = false; }
 
+void HeadlessBackend::ControlDestroyed(TControl& control) {
+  if (Focused == &control) Focused = nullptr;
+}
+
 void HeadlessBackend::MinimizeApp(bool hideTaskbarButton) {
   WindowShown = false;
   if (hideTaskbarButton) TaskbarButtonShown = false;

@@ -76,6 +76,7 @@ void QtBackend::FormCreated(TForm& form) {
 void QtBackend::FormDestroying(TForm& form) { peers_->Remove(form); }
 
 void QtBackend::ControlChanged(TControl& control) { peers_->Push(control); }
+void QtBackend::ControlDestroyed(TControl& control) { peers_->Forget(control); }
 
 void QtBackend::FocusControl(TControl& control) {
   if (QWidget* widget = peers_->WidgetOf(control)) widget->setFocus(Qt::OtherFocusReason);

@@ -40,6 +40,7 @@ class QtBackend : public Backend {
   void FormCreated(TForm& form) override;
   void FormDestroying(TForm& form) override;
   void ControlChanged(TControl& control) override;  // Raises no event.
+  void ControlDestroyed(TControl& control) override;
   void FocusControl(TControl& control) override;
   void TimerChanged(TTimer& timer) override;
   void TimerDestroyed(TTimer& timer) override;

@@ -63,6 +63,8 @@ class QtPeers {
   void Remove(TForm& form);
   // Pushes the control's state into its widget; nothing for a control without one.
   void Push(TControl& control);
+  // Deletes the widget of a control being destroyed (its children's went before it).
+  void Forget(const TControl& control);
   Peer* PeerOf(const TControl& control) const;
   QWidget* WidgetOf(const TControl& control) const;
   // The top-level window of a form, or null.

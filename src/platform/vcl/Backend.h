@@ -38,6 +38,8 @@ class Backend {
   virtual void FormDestroying(TForm& form) = 0;
   // Pushes the control's state into its peer. Raises no event.
   virtual void ControlChanged(TControl& control) = 0;
+  // Drops the control's peer; the control is being destroyed, so only its address may be used.
+  virtual void ControlDestroyed(TControl& control) = 0;
   // Moves the keyboard focus; the control layer has checked that it can take it.
   virtual void FocusControl(TControl& control) = 0;
 

@@ -18,6 +18,7 @@ class TForm : public TWinControl {
   static constexpr int kFrameWidth = 8;
 
   TForm(std::string name, std::string windowClassName);
+  // Destroys what it owns, newest first, then the controls it holds but does not own.
   ~TForm() override;
   const char* ClassName() const override { return windowClassName_.c_str(); }
 
