@@ -48,6 +48,10 @@ TDateTime TamiroTest::Moment(const std::string& text) {
 }
 
 void TamiroTest::StartAt(const std::string& moment) {
+  // A window still open from an earlier start ends as a killed process would: no farewell.
+  delete form_;
+  form_ = Frm_Tamiro = nullptr;
+  app_.reset();
   ResetUnitVar();
   ResetUnit_Tamiro();
   backend_ = std::make_unique<HeadlessBackend>(Moment(moment));

@@ -273,7 +273,8 @@ TEST_F(UpdateTest, ThePublishedTimeIsComparedWithTheProgramFileInWholeSeconds) {
 }
 
 TEST_F(UpdateTest, YesBringsTheUpdaterUpToDateStartsItAndClosesTheWindow) {
-  const std::string newUpdater("MZ\0\x01\xff\xfe\r\n\n\r binary \x80\x81", 22);
+  const char updaterBytes[] = "MZ\0\x01\xff\xfe\r\n\n\r binary \x80\x81";
+  const std::string newUpdater(updaterBytes, sizeof updaterBytes - 1);
   enum class Local { SameAsPublished, OneSecondOlder, Missing };
   struct Case {
     const char* name;
