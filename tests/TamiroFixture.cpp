@@ -11,6 +11,8 @@
 #include <sndfile.h>
 
 #include "platform/audio/XaudioPlayer.h"
+#include "platform/os/Registry.h"
+#include "platform/rtl/FileReplace.h"
 #include "platform/rtl/Text.h"
 
 namespace fs = std::filesystem;
@@ -32,6 +34,8 @@ void TamiroTest::TearDown() {
   Destroy();
   backend_.reset();
   TXaudioPlayer::SetEngineLoader(nullptr);
+  FileReplaceSeams() = ReplaceSeams{};
+  TRegistry::OnStoreSetAside = nullptr;
   fs::current_path(oldCwd_);
   std::error_code ignored;
   fs::remove_all(root_, ignored);
