@@ -34,6 +34,7 @@ void TFrm_Tamiro::Btn_StartClick(TObject*) {
   DeleteFile(ScheduleFilePath());
   ScheduleIni = std::make_unique<TIniFile>(ScheduleFilePath());
   reportedBadTimes_.clear();
+  reportedBadSchedule_.clear();
   for (int i = 0; i < List_Tamiro->Count(); ++i) {
     AlarmRecord record = AlarmRecord::FromRow(*List_Tamiro->Item(i));
     if (!record.Checked) continue;

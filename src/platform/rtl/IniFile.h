@@ -18,7 +18,8 @@ class TIniFile {
   explicit TIniFile(std::string fileName);
   const std::string& FileName() const { return fileName_; }
 
-  // Section names in file order; a missing file has none.
+  // Section names in file order; a missing file has none. Every read throws
+  // EConvertError, naming the file, while the file holds bytes that are no GBK.
   std::vector<std::string> ReadSections() const;
   // The first section of the name and the key, both without regard to case;
   // the value trimmed and one pair of enclosing quotes removed; missing is Default.
