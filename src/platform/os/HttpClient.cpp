@@ -56,10 +56,13 @@ void TIdAntiFreeze::Process(bool networkIdle) {
   if (Application) Application->ProcessMessages();
 }
 
-// One easy handle for the client's life keeps its cookies from request to request.
+// One easy handle for the client's life keeps its cookies from request to request. It is
+// never reset: a reset forgets the cookie-file option's list without freeing it. So every
+// request sets each option it uses, and lets go of its own buffers when it ends.
 struct TIdHTTP::Handles {
   CURL* easy = nullptr;
   CURLM* multi = nullptr;
+  bool cookieStore = false;  // the in-memory store is on
   ~Handles() {
     if (multi) curl_multi_cleanup(multi);
     if (easy) curl_easy_cleanup(easy);
@@ -88,7 +91,6 @@ void TIdHTTP::Get(const std::string& url, std::string& body) {
     handles_ = std::move(made);
   }
   CURL* easy = handles_->easy;
-  curl_easy_reset(easy);  // keeps the cookies
 
   std::string received, statusLine;
   char errorText[CURL_ERROR_SIZE] = "";
@@ -105,16 +107,16 @@ void TIdHTTP::Get(const std::string& url, std::string& body) {
   curl_easy_setopt(easy, CURLOPT_USERAGENT, Request.UserAgent.c_str());
   curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers.list);
   curl_easy_setopt(easy, CURLOPT_PROXY, ProxyServer.c_str());
-  if (!ProxyServer.empty() && ProxyPort > 0) curl_easy_setopt(easy, CURLOPT_PROXYPORT, static_cast<long>(ProxyPort));
-  if (AllowCookies)
-    curl_easy_setopt(easy, CURLOPT_COOKIEFILE, "");  // the in-memory store, no file
-  else
+  curl_easy_setopt(easy, CURLOPT_PROXYPORT, !ProxyServer.empty() && ProxyPort > 0 ? static_cast<long>(ProxyPort) : 0L);
+  if (AllowCookies && !handles_->cookieStore) {
+    curl_easy_setopt(easy, CURLOPT_COOKIEFILE, "");  // the in-memory store, no file; named once
+    handles_->cookieStore = true;
+  } else if (!AllowCookies) {
     curl_easy_setopt(easy, CURLOPT_COOKIELIST, "ALL");
-  if (ReadTimeout > 0) {
-    // Under one byte a second for the whole time-out counts as no data.
-    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, static_cast<long>((ReadTimeout + 999) / 1000));
   }
+  // Under one byte a second for the whole time-out counts as no data; 0 switches the test off.
+  curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, ReadTimeout > 0 ? 1L : 0L);
+  curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, ReadTimeout > 0 ? static_cast<long>((ReadTimeout + 999) / 1000) : 0L);
   curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, CollectBody);
   curl_easy_setopt(easy, CURLOPT_WRITEDATA, &received);
   curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, CollectStatusLine);
@@ -122,12 +124,19 @@ void TIdHTTP::Get(const std::string& url, std::string& body) {
   curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, errorText);
 
   CURLM* multi = handles_->multi;
-  if (curl_multi_add_handle(multi, easy) != CURLM_OK) throw EIdException("The HTTP client could not start");
   struct Detach {
     CURLM* multi;
     CURL* easy;
-    ~Detach() { curl_multi_remove_handle(multi, easy); }
+    ~Detach() {
+      curl_multi_remove_handle(multi, easy);
+      // The handle outlives this request's buffers and header list; it must not point at them.
+      curl_easy_setopt(easy, CURLOPT_HTTPHEADER, nullptr);
+      curl_easy_setopt(easy, CURLOPT_WRITEDATA, nullptr);
+      curl_easy_setopt(easy, CURLOPT_HEADERDATA, nullptr);
+      curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, nullptr);
+    }
   } detach{multi, easy};
+  if (curl_multi_add_handle(multi, easy) != CURLM_OK) throw EIdException("The HTTP client could not start");
 
   // The wait for data has no limit of its own; between short polls the window gets its turn.
   int running = 1;
