@@ -1,6 +1,8 @@
 # The two front doors: `make run` and `make test`. Both install what is missing first.
 BUILD ?= build
-.PHONY: setup configure build run test bench screenshot install uninstall deb clean
+# The second tree: the same suite under AddressSanitizer and UndefinedBehaviorSanitizer.
+SANITIZE_BUILD ?= build-asan
+.PHONY: setup configure build run test test-sanitized bench screenshot install uninstall deb clean
 
 setup:
 	@./scripts/setup.sh
@@ -16,8 +18,13 @@ run: configure
 	@ninja -C $(BUILD) Tamiro
 	cd $(BUILD) && ./tamiro
 
+# Both passes: the suite as released, then again under the sanitizers.
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure --timeout 600
+	./scripts/sanitized_test.sh $(SANITIZE_BUILD)
+
+test-sanitized: setup
+	./scripts/sanitized_test.sh $(SANITIZE_BUILD)
 
 bench: build
 	$(BUILD)/bench/tamiro_bench
@@ -46,4 +53,4 @@ deb: configure
 	cd $(BUILD) && cpack -G DEB
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD)

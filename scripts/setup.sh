@@ -1,7 +1,8 @@
 #!/bin/sh
 # Installs what Tamiro needs to build, run and test on Debian 12; skips what is there.
 set -e
-packages="build-essential cmake ninja-build pkg-config
+# libasan8 and libubsan1 are the runtimes of the sanitizer test pass (make test builds it with gcc).
+packages="build-essential cmake ninja-build pkg-config libasan8 libubsan1
   qt6-base-dev qt6-translations-l10n libjpeg62-turbo-dev libsndfile1-dev libpulse-dev libcurl4-openssl-dev
   ca-certificates libsodium-dev libssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev

@@ -12,6 +12,8 @@
 
 #include "app/FilePlaces.h"
 #include "platform/audio/XaudioPlayer.h"
+#include "platform/os/Registry.h"
+#include "platform/rtl/FileReplace.h"
 #include "platform/rtl/Text.h"
 
 namespace fs = std::filesystem;
@@ -36,6 +38,8 @@ void TamiroTest::TearDown() {
   backend_.reset();
   TXaudioPlayer::SetEngineLoader(nullptr);
   WritableCheck() = nullptr;
+  FileReplaceSeams() = ReplaceSeams{};
+  TRegistry::OnStoreSetAside = nullptr;
   fs::current_path(oldCwd_);
   std::error_code ignored;
   fs::remove_all(root_, ignored);
@@ -52,6 +56,10 @@ TDateTime TamiroTest::Moment(const std::string& text) {
 }
 
 void TamiroTest::StartAt(const std::string& moment) {
+  // A window still open from an earlier start ends as a killed process would: no farewell.
+  delete form_;
+  form_ = Frm_Tamiro = nullptr;
+  app_.reset();
   ResetUnitVar();
   ResetUnit_Tamiro();
   backend_ = std::make_unique<HeadlessBackend>(Moment(moment));

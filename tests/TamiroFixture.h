@@ -18,6 +18,7 @@ class TamiroTest : public ::testing::Test {
   void TearDown() override;
 
   // A process starting at the moment ("yyyy-mm-dd HH:NN:SS[.zzz]"): backend, application, window, start-up.
+  // A window still open from an earlier start is deleted first, without its farewell.
   void StartAt(const std::string& moment);
   // Closes the window as the user would (answering nothing), destroys it, then starts anew at the moment.
   void RestartAt(const std::string& moment);

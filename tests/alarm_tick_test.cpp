@@ -3,12 +3,14 @@
 
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <set>
 
 #include "TamiroFixture.h"
 #include "platform/audio/XaudioPlayer.h"
 #include "platform/rtl/IniFile.h"
 #include "records/RingMode.h"
+#include "scheduler/Schedule.h"
 
 namespace {
 
@@ -295,6 +297,51 @@ TEST_F(AlarmTickTest, BadRecordIsReportedOnceAndTheOthersStillRing) {
   AdvanceTo("2026-03-02 08:16:10");
   ASSERT_EQ(Ui().Boxes.size(), 4u);
   EXPECT_EQ(Ui().Boxes[3].Text, "'8点15分' is not a valid date and time");
+}
+
+// A schedule file that is no GBK is reported once, not at every tick (nor at the ticks inside
+// the open box); mended it is quiet and rings again; each new spoiled state is one more report.
+TEST_F(AlarmTickTest, UndecodableScheduleFileIsReportedOnceUntilItChangesAndIsStillBad) {
+  StartAt("2026-03-02 08:15:30");
+  AddRow("08:15:40", RingMode::kEveryDay, "", "", true);
+  AddRow("08:15:50", RingMode::kEveryDay, "", "", true);
+  Arm();
+  const std::string good = FileBytes(ScheduleFile());
+  auto spoil = [&](const std::string& tail) { std::ofstream(ScheduleFile(), std::ios::binary) << good + tail; };
+  auto expectReport = [&](size_t index, size_t offset, int64_t openedAt) {
+    ASSERT_GT(Ui().Boxes.size(), index);
+    const auto& box = Ui().Boxes[index];
+    EXPECT_EQ(box.Text, "Invalid GBK byte 0xFF at offset " + std::to_string(offset) + " in file \"" +
+                            ScheduleFilePath() + "\"");
+    EXPECT_EQ(box.Caption, kApplicationTitle);
+    EXPECT_EQ(box.Flags, MB_OK | MB_ICONERROR);
+    EXPECT_EQ(box.OpenedAtMs, openedAt);
+  };
+
+  spoil("\xFF");
+  Ui().AnswerBox(IDOK, 3000);  // ticks go on inside the open box
+  AdvanceTo("2026-03-02 08:15:45");
+  ASSERT_EQ(Ui().Boxes.size(), 1u);
+  expectReport(0, good.size(), Ms("2026-03-02 08:15:31"));
+  EXPECT_TRUE(Rings().empty()) << "nothing can ring from a file that cannot be read";
+
+  std::ofstream(ScheduleFile(), std::ios::binary) << good;
+  AdvanceTo("2026-03-02 08:15:55");
+  EXPECT_EQ(Ui().Boxes.size(), 1u);
+  EXPECT_EQ(Rings(), std::vector<std::string>{kSilentRing});
+
+  spoil("\xFF");  // spoiled again after it was mended
+  Ui().AnswerBox(IDOK);
+  AdvanceTo("2026-03-02 08:16:00");
+  ASSERT_EQ(Ui().Boxes.size(), 2u);
+  expectReport(1, good.size(), Ms("2026-03-02 08:15:56"));
+
+  spoil("[9]\r\n\xFF");  // changed, and still bad
+  Ui().AnswerBox(IDOK);
+  AdvanceTo("2026-03-02 08:16:10");
+  ASSERT_EQ(Ui().Boxes.size(), 3u);
+  expectReport(2, good.size() + 5, Ms("2026-03-02 08:16:01"));
+  EXPECT_EQ(AlarmState, "Start");
 }
 
 TEST_F(AlarmTickTest, ScheduleFileDeletedFromOutsideLeavesEveryTickEmpty) {

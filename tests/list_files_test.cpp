@@ -316,4 +316,22 @@ TEST_F(ListFilesTest, EmptyListsAndUnchosenFilesChangeNothing) {
   EXPECT_FALSE(fs::exists(WorkDir() + "/nowhere.List")) << "reading creates no file";
 }
 
+// A file that is no GBK ends the load with the default report, which names the file;
+// the list and the log stay as they were.
+TEST_F(ListFilesTest, AFileThatIsNoGbkIsReportedByName) {
+  StartAt("2026-03-02 08:15:30");
+  AddRow("08:00:00", "每天都响");
+  size_t before = LogMessages().size();
+  const std::string path = WorkDir() + "/坏的.List";
+  const std::string good = FileText({"[0]", "FDatetime=09:00:00", "FNxfs=每天都响", "FShijian=喝水"});
+  WriteBytes(path, good + "FNzls=\xAE");
+  Ui().AnswerBox(IDOK);
+  Open(path);
+  ExpectBox(0, "Invalid GBK byte 0xAE at offset " + std::to_string(good.size() + 6) + " in file \"" + path + "\"",
+            kApplicationTitle, MB_OK | MB_ICONERROR);
+  EXPECT_EQ(Rows(), (std::vector<Cells>{{"08:00:00", "每天都响", "", ""}}));
+  EXPECT_EQ(MessagesAfter(before), std::vector<std::string>{});
+  EXPECT_FALSE(ListIni) << "the reader is let go";
+}
+
 }  // namespace

@@ -2,6 +2,8 @@
 // damaged stores, and the registered owner line read from it.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -13,6 +15,7 @@
 #include "platform/os/Registry.h"
 #include "platform/os/SystemInfo.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/FileReplace.h"
 
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
@@ -70,11 +73,10 @@ class RegistryTest : public ::testing::Test {
     env_.emplace("XDG_CONFIG_HOME", base_);
     savedReport_ = TRegistry::OnStoreProblem;
     TRegistry::OnStoreProblem = [this](const std::string& message) { problems_.push_back(message); };
-    TRegistry::BeforeRenameHook = nullptr;
   }
   void TearDown() override {
     TRegistry::OnStoreProblem = savedReport_;
-    TRegistry::BeforeRenameHook = nullptr;
+    FileReplaceSeams() = ReplaceSeams{};
     env_.reset();
     fs::remove_all(base_);
   }
@@ -251,8 +253,9 @@ TEST_F(RegistryTest, ACrashBeforeTheRenameLeavesTheOldFile) {
 
   bool newTextWaitedBeside = false;
   bool oldFileUntouched = false;
-  TRegistry::BeforeRenameHook = [&] {
-    newTextWaitedBeside = ReadBytes(StoreFile() + ".tmp").find("2024-3-6") != std::string::npos;
+  FileReplaceSeams().hook = [&](ReplaceStep step, const std::string& tempPath) {
+    if (step != ReplaceStep::BeforeRename) return;
+    newTextWaitedBeside = ReadBytes(tempPath).find("2024-3-6") != std::string::npos;
     oldFileUntouched = ReadBytes(StoreFile()) == before;
     throw std::runtime_error("power cut");
   };
@@ -265,10 +268,38 @@ TEST_F(RegistryTest, ACrashBeforeTheRenameLeavesTheOldFile) {
   ASSERT_TRUE(reader.OpenKey(kTamiroKey, OpenMode::ExistingOnly));
   EXPECT_EQ(reader.ReadString("Date"), "2024-3-5");
 
-  TRegistry::BeforeRenameHook = nullptr;
+  FileReplaceSeams().hook = nullptr;
   reg.WriteString("Date", "2024-3-6");
   ASSERT_TRUE(reader.OpenKey(kTamiroKey, OpenMode::ExistingOnly));
   EXPECT_EQ(reader.ReadString("Date"), "2024-3-6");
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(Folder())) names.push_back(entry.path().filename());
+  EXPECT_THAT(names, ::testing::ElementsAre("HKEY_USERS.reg"));
+}
+
+// A process killed while it writes the store leaves the old store and nothing beside it.
+TEST_F(RegistryTest, AWriteKilledMidwayLeavesOnlyTheOldStore) {
+  TRegistry reg(RootKey::HKEY_USERS);
+  ASSERT_TRUE(reg.OpenKey(kTamiroKey, OpenMode::CreateIfMissing));
+  reg.WriteString("Date", "2024-3-5");
+  const std::string before = ReadBytes(StoreFile());
+
+  pid_t child = fork();
+  if (child == 0) {
+    FileReplaceSeams().hook = [](ReplaceStep step, const std::string&) {
+      if (step == ReplaceStep::Writing) _exit(0);
+    };
+    try {
+      reg.WriteString("Date", "2024-3-6");
+    } catch (...) {
+    }
+    _exit(3);  // the write never reached the file
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+  EXPECT_EQ(ReadBytes(StoreFile()), before);
   std::vector<std::string> names;
   for (const auto& entry : fs::directory_iterator(Folder())) names.push_back(entry.path().filename());
   EXPECT_THAT(names, ::testing::ElementsAre("HKEY_USERS.reg"));

@@ -6,6 +6,7 @@
 
 #include "TamiroFixture.h"
 #include "platform/os/Registry.h"
+#include "platform/rtl/FileReplace.h"
 
 namespace {
 
@@ -18,10 +19,6 @@ const std::string kChimeOn = "自动激活整点报时功能，每个整点将�
 
 class SettingsTest : public TamiroTest {
  protected:
-  void TearDown() override {
-    TRegistry::BeforeRenameHook = nullptr;
-    TamiroTest::TearDown();
-  }
 
   std::string StorePath() const { return Root() + "/config/tamiro/HKEY_USERS.reg"; }
 
@@ -47,9 +44,10 @@ class SettingsTest : public TamiroTest {
   };
   std::vector<StoreWrite> writes;
   void RecordStoreWrites() {
-    TRegistry::BeforeRenameHook = [this] {
-      if (fs::exists(StorePath() + ".tmp"))  // not the machine-wide store
-        writes.push_back({FileBytes(StorePath() + ".tmp"), fs::exists(WorkDir() + "/Tamiro.Log")});
+    const std::string tempStem = Root() + "/config/tamiro/.HKEY_USERS.reg.";  // not the machine-wide store
+    FileReplaceSeams().hook = [this, tempStem](ReplaceStep step, const std::string& tempPath) {
+      if (step == ReplaceStep::BeforeRename && tempPath.starts_with(tempStem))
+        writes.push_back({FileBytes(tempPath), fs::exists(WorkDir() + "/Tamiro.Log")});
     };
   }
 
@@ -268,6 +266,32 @@ TEST_F(SettingsTest, AStoreThatFailsStopsTheStartUpAtItsError) {
     fs::remove_all(Root() + "/config/tamiro");
     fs::remove(WorkDir() + "/Tamiro.Log");
   }
+}
+
+// A store that cannot be understood is kept aside and the settings start afresh; the user is
+// told in one box once the window is up, naming the file kept aside.
+TEST_F(SettingsTest, AStoreSetAsideIsToldInOneBoxAfterTheStartUp) {
+  fs::create_directories(Root() + "/config/tamiro");
+  std::ofstream(StorePath(), std::ios::binary) << "REGEDIT4\r\n\r\n\"Date\"=\"2026-3-1\"\r\n";
+  const std::string keptAs = StorePath() + ".corrupt-1";
+  StartAt("2026-03-02 08:15:30");
+  EXPECT_TRUE(Ui().Boxes.empty()) << "not in the middle of the start-up";
+  EXPECT_EQ(LogMessages(), std::vector<std::string>{kWelcome});
+  EXPECT_TRUE(fs::exists(keptAs));
+
+  Ui().AnswerBox(IDOK);
+  Advance(5000);
+  ASSERT_EQ(Ui().Boxes.size(), 1u);
+  EXPECT_EQ(Ui().Boxes[0].Text,
+            "保存设置的文件已损坏，无法读取，已改名保留为：\r\n" + keptAs + "\r\n设置已恢复为首次运行时的状态。");
+  EXPECT_EQ(Ui().Boxes[0].Caption, "设置文件损坏");
+  EXPECT_EQ(Ui().Boxes[0].Flags, MB_OK | MB_ICONWARNING);
+  EXPECT_TRUE(Ui().Boxes[0].Owned);
+  EXPECT_EQ(Stored("Date"), "2026-3-2") << "started afresh, as on a first run";
+
+  RestartAt("2026-03-02 09:00:00");  // the new store reads well: nothing to tell
+  Advance(5000);
+  EXPECT_EQ(Ui().Boxes.size(), 0u);
 }
 
 }  // namespace

@@ -102,8 +102,8 @@ TEST_F(UpdateTest, ThePublishedTimeIsComparedWithTheProgramFileInWholeSeconds) {
 }
 
 TEST_F(UpdateTest, YesBringsTheUpdaterUpToDateStartsItAndClosesTheWindow) {
-  const char raw[] = "MZ\0\x01\xff\xfe\r\n\n\r binary \x80\x81";
-  const std::string newUpdater(raw, sizeof raw - 1);
+  const char updaterBytes[] = "MZ\0\x01\xff\xfe\r\n\n\r binary \x80\x81";
+  const std::string newUpdater(updaterBytes, sizeof updaterBytes - 1);
   enum class Local { SameAsPublished, OneSecondOlder, Missing };
   struct Case {
     const char* name;

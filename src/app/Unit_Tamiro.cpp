@@ -36,6 +36,7 @@ void ResetUnit_Tamiro() {
 
 void TFrm_Tamiro::FormCreate(TObject*) {
   LogDay = StrToDate(FormatDateTime("yyyy-mm-dd", Date()));
+  WatchSettingsStore();
   LoadSettings();
   StartupDayCheck();
   AppendLogLine("(程序运行)欢迎使用Velora！", LogVariant::CreateIfMissing);

@@ -171,6 +171,8 @@ class TFrm_Tamiro : public TForm {
   // Stops the blinking at once and shows the steady clock.
   void StopTrayFlashing();
   // --- settings
+  // A settings file set aside as unreadable is told to the user in a box, once.
+  void WatchSettingsStore();
   void LoadSettings();
   void SaveSettings();
   void SaveDate();
@@ -248,6 +250,8 @@ class TFrm_Tamiro : public TForm {
   void ShowVersion();
   // The unreadable alarm-time text last reported per section, so a bad record is reported once.
   std::map<std::string, std::string> reportedBadTimes_;
+  // The schedule file last reported as unreadable (its size, time and error), so it is reported once.
+  std::string reportedBadSchedule_;
 };
 
 // The main window of the process.

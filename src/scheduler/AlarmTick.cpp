@@ -1,6 +1,7 @@
 // The alarm tick: every second the schedule file is read back and each armed
 // record whose second has come rings by its ring mode.
 #include <cmath>
+#include <filesystem>
 
 #include "app/Unit_Tamiro.h"
 #include "app/Unit_Var.h"
@@ -26,13 +27,35 @@ bool ModeAllowsToday(const std::string& mode) {
 
 long long WholeSecondsOf(TDateTime value) { return std::llround(value * 86400.0); }
 
+// The file as it stands: any write changes its size or its time.
+std::string FileMark(const std::string& path) {
+  std::error_code error;
+  auto size = std::filesystem::file_size(path, error);
+  auto time = std::filesystem::last_write_time(path, error).time_since_epoch().count();
+  return std::to_string(size) + "|" + std::to_string(time) + "|";
+}
+
 }  // namespace
 
 void TFrm_Tamiro::Time_NzTimer(TObject*) {
   if (!ScheduleIni) return;
   // The file is checked once per tick; changes from outside show at the next one.
   TIniFile::ReadPass pass(*ScheduleIni);
-  List_Box->Items.Assign(ScheduleIni->ReadSections());
+  std::vector<std::string> sections;
+  try {
+    sections = ScheduleIni->ReadSections();
+  } catch (const EConvertError& error) {
+    // Reported once, before the box opens (the ticks inside it find it reported), and
+    // again only when the file has changed and is still bad.
+    std::string mark = FileMark(ScheduleIni->FileName()) + error.what();
+    if (mark != reportedBadSchedule_) {
+      reportedBadSchedule_ = std::move(mark);
+      Application->ShowException(error);
+    }
+    return;
+  }
+  reportedBadSchedule_.clear();  // readable: should it break again, that is news
+  List_Box->Items.Assign(std::move(sections));
   const int count = List_Box->Items.Count();
   for (int i = 0; i < count; ++i) {
     // A tick nested inside a reminder box may have re-read a shorter list.

@@ -35,6 +35,7 @@ void TFrm_Tamiro::Btn_StartClick(TObject*) {
   DeleteFile(ScheduleFilePath());
   ScheduleIni = std::make_unique<TIniFile>(ScheduleFilePath());
   reportedBadTimes_.clear();
+  reportedBadSchedule_.clear();
   // Each key still reaches the file at once; the file is checked for changes from outside
   // once for the whole arming, not before every key.
   TIniFile::ReadPass pass(*ScheduleIni);

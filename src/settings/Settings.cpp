@@ -13,6 +13,21 @@ int saveDateDepth = 0;
 
 }  // namespace
 
+void TFrm_Tamiro::WatchSettingsStore() {
+  // Told in a box once the window is up (posted, so never in the middle of a read), as the
+  // settings then start afresh; the box needs nothing of the window that may be gone by then.
+  TRegistry::OnStoreSetAside = [](const std::string&, const std::string& keptAs) {
+    if (!Application) return;
+    Application->GetBackend().Post([keptAs] {
+      if (!Application) return;
+      Application->MessageBox(Application->MainForm,
+                              "保存设置的文件已损坏，无法读取，已改名保留为：\r\n" + keptAs +
+                                  "\r\n设置已恢复为首次运行时的状态。",
+                              "设置文件损坏", MB_OK | MB_ICONWARNING);
+    });
+  };
+}
+
 void TFrm_Tamiro::LoadSettings() {
   TRegistry registry(RootKey::HKEY_USERS);
   if (!registry.OpenKey(kSettingsKey, OpenMode::ExistingOnly)) {

@@ -118,6 +118,10 @@ void HeadlessBackend::ShowForm(TForm&) {
 }
 void HeadlessBackend::FormDestroying(TForm&) { WindowShown = TaskbarButtonShown = false; }
 
+void HeadlessBackend::ControlDestroyed(TControl& control) {
+  if (Focused == &control) Focused = nullptr;
+}
+
 void HeadlessBackend::MinimizeApp(bool hideTaskbarButton) {
   WindowShown = false;
   if (hideTaskbarButton) TaskbarButtonShown = false;

@@ -79,6 +79,7 @@ class HeadlessBackend : public Backend {
   void ShowForm(TForm& form) override;
   void FormDestroying(TForm& form) override;
   void ControlChanged(TControl&) override {}
+  void ControlDestroyed(TControl& control) override;
   void FocusControl(TControl& control) override { Focused = &control; }
   void TimerChanged(TTimer& timer) override;
   void TimerDestroyed(TTimer& timer) override;

@@ -17,16 +17,17 @@
 #include <set>
 
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/FileReplace.h"
 #include "platform/rtl/Text.h"
 
 using regfile::Key;
 using regfile::Store;
 using regfile::Value;
 
-std::function<void()> TRegistry::BeforeRenameHook;
 std::function<void(const std::string&)> TRegistry::OnStoreProblem = [](const std::string& message) {
   std::fprintf(stderr, "%s\n", message.c_str());
 };
+std::function<void(const std::string&, const std::string&)> TRegistry::OnStoreSetAside;
 
 std::string RegistryFolder() {
   // A relative XDG_CONFIG_HOME is to be ignored, like an unset one.
@@ -85,7 +86,6 @@ class FolderLock {
   FolderLock(const FolderLock&) = delete;
   FolderLock& operator=(const FolderLock&) = delete;
   bool Held() const { return fd_ >= 0; }
-  int Fd() const { return fd_; }
 
  private:
   int fd_;
@@ -159,6 +159,7 @@ LoadResult LoadStore(const std::string& folder, RootKey root, Store& store, bool
   if (SetAside(path, aside)) {
     ReportOnce(aside, Format("设置存储文件 %s 无法解读（第 %d 行：%s），已原样改名为 %s；设置从头开始，如同首次运行。",
                              path.c_str(), error->line, error->reason.c_str(), aside.c_str()));
+    if (auto tell = TRegistry::OnStoreSetAside) tell(path, aside);
     return LoadResult::Missing;
   }
   ReportOnce(path, Format("设置存储文件 %s 无法解读（第 %d 行：%s），也无法改名为 %s（%s）；该文件保持原样，设置暂时无法保存。",
@@ -185,46 +186,16 @@ bool StoreWritable(const std::string& folder, RootKey root, bool createFolder) {
   return access(path.c_str(), F_OK) != 0 || access(path.c_str(), W_OK) == 0;
 }
 
-bool WriteAll(int fd, const std::string& bytes) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
-// The new text goes to a file beside the old one, reaches the disk, and only then takes the
-// old one's place, so a crash at any moment leaves either the old file or the new one.
-bool SaveStore(const std::string& path, RootKey root, const Store& store, int folderFd) {
+// The new text takes the old one's place in one rename (ReplaceFileWith), reaching the disk
+// first, so a crash at any moment leaves either the old file or the new one and no temporary.
+bool SaveStore(const std::string& path, RootKey root, const Store& store) {
   std::string bytes;
   try {
     bytes = regfile::Serialize(store, RootName(root));
-  } catch (const Exception&) {
-    return false;
+    return ReplaceFileWith(path, bytes, SyncMode::SyncToDisk, 0600) == 0;
+  } catch (...) {
+    return false;  // text GBK cannot hold, or a test's stand-in for a crash
   }
-  const std::string temp = path + ".tmp";
-  int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
-  if (fd < 0) return false;
-  struct stat st {};
-  if (stat(path.c_str(), &st) == 0) fchmod(fd, st.st_mode & 07777);
-  bool ok = WriteAll(fd, bytes) && fsync(fd) == 0;
-  ok = close(fd) == 0 && ok;
-  if (ok) {
-    try {
-      if (auto hook = TRegistry::BeforeRenameHook) hook();
-    } catch (...) {
-      ok = false;
-    }
-  }
-  if (!ok || rename(temp.c_str(), path.c_str()) != 0) {
-    unlink(temp.c_str());
-    return false;
-  }
-  fsync(folderFd);
-  return true;
 }
 
 // Reads the file afresh under the folder lock, lets change edit it and writes it back; false
@@ -237,7 +208,7 @@ bool Mutate(RootKey root, const std::function<bool(Store&)>& change) {
   Store store;
   if (LoadStore(folder, root, store, true) == LoadResult::Unreadable) return false;
   if (!change(store)) return false;
-  return SaveStore(StorePath(folder, root), root, store, lock.Fd());
+  return SaveStore(StorePath(folder, root), root, store);
 }
 
 }  // namespace

@@ -78,12 +78,12 @@ class TRegistry {
   void WriteInteger(const std::string& name, int value);
   void WriteBinaryData(const std::string& name, const std::vector<unsigned char>& value);
 
-  // Runs after the new file is written and synced beside the old one, just before it is
-  // renamed over it. Tests throw from it to stand for a crash at that moment.
-  static std::function<void()> BeforeRenameHook;
   // Told once about each store file that could not be read and was set aside. Default:
   // the message goes to stderr.
   static std::function<void(const std::string& message)> OnStoreProblem;
+  // Told after OnStoreProblem when a store file was set aside: where it was and the name it
+  // is kept under now. Default: nothing.
+  static std::function<void(const std::string& path, const std::string& keptAs)> OnStoreSetAside;
 
  private:
   bool Open(const std::string& key, OpenMode mode, bool readOnly);

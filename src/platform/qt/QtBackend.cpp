@@ -85,6 +85,7 @@ void QtBackend::ShowForm(TForm& form) {
 void QtBackend::FormDestroying(TForm& form) { peers_->Remove(form); }
 
 void QtBackend::ControlChanged(TControl& control) { peers_->Push(control); }
+void QtBackend::ControlDestroyed(TControl& control) { peers_->Forget(control); }
 
 void QtBackend::ListRowChanged(TListView& list, TListRowChange change, int row) {
   PushListRow(peers_->PeerOf(list), change, row);

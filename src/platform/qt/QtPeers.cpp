@@ -187,6 +187,16 @@ void QtPeers::Push(TControl& control) {
   if (Peer* peer = PeerOf(control)) peer->Push();
 }
 
+void QtPeers::Forget(const TControl& control) {
+  auto it = peers_.find(&control);
+  if (it == peers_.end()) return;
+  if (QWidget* widget = it->second->Widget()) {
+    widget->blockSignals(true);  // nothing may reach the control on the way out
+    delete widget;
+  }
+  peers_.erase(it);
+}
+
 Peer* QtPeers::PeerOf(const TControl& control) const {
   auto it = peers_.find(&control);
   return it == peers_.end() ? nullptr : it->second.get();

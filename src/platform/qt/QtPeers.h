@@ -65,6 +65,8 @@ class QtPeers {
   void Remove(TForm& form);
   // Pushes the control's state into its widget; nothing for a control without one.
   void Push(TControl& control);
+  // Deletes the widget of a control being destroyed (its children's went before it).
+  void Forget(const TControl& control);
   Peer* PeerOf(const TControl& control) const;
   QWidget* WidgetOf(const TControl& control) const;
   // The control whose widget is the given one or holds it; null for widgets of no control.

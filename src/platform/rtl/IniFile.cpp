@@ -248,7 +248,11 @@ const TIniFile::Snapshot& TIniFile::LoadFromFile(Purpose purpose) const {
 
   if (!(cache_ && cache_->exists && cache_->bytes == bytes)) {
     auto fresh = std::make_shared<Snapshot>();
-    fresh->Parse(std::move(bytes));
+    try {
+      fresh->Parse(std::move(bytes));
+    } catch (const EConvertError& error) {
+      throw EConvertError(std::string(error.what()) + " in file \"" + fileName_ + "\"");  // which file, for the user
+    }
     fresh->exists = true;
     cache_ = std::move(fresh);
   }

@@ -23,7 +23,8 @@ class TIniFile {
   TIniFile& operator=(const TIniFile&) = delete;
   const std::string& FileName() const { return fileName_; }
 
-  // Section names in file order; a missing file has none.
+  // Section names in file order; a missing file has none. Every read throws
+  // EConvertError, naming the file, while the file holds bytes that are no GBK.
   std::vector<std::string> ReadSections() const;
   // The first section of the name and the key, both without regard to case;
   // the value trimmed and one pair of enclosing quotes removed; missing is Default.

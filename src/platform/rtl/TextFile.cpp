@@ -5,7 +5,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <cstring>
 
@@ -53,38 +52,6 @@ bool WriteAll(int fd, std::string_view bytes) {
 // close() may report a delayed write error; EINTR still closes on Linux.
 bool CloseChecked(int fd) { return ::close(fd) == 0 || errno == EINTR; }
 
-std::string DirectoryOf(const std::string& path) {
-  std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string NameOf(const std::string& path) {
-  std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-// A fresh hidden file beside the target, so the rename stays on one file system.
-int CreateTemporary(const std::string& path, std::string& tempPath) {
-  static std::atomic<unsigned> counter{0};
-  const std::string stem = DirectoryOf(path) + "/." + NameOf(path) + "." +
-                           std::to_string(::getpid()) + ".";
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    tempPath = stem + std::to_string(counter++) + ".tmp";
-    int fd = OpenRetrying(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0 || errno != EEXIST) return fd;
-  }
-  errno = EEXIST;
-  return -1;
-}
-
-void SyncDirectory(const std::string& dir) {
-  int fd = OpenRetrying(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  ::fsync(fd);  // best effort: the rename itself already happened
-  ::close(fd);
-}
-
 }  // namespace
 
 void AppendLine(const std::string& path, std::string_view line, OpenVariant variant) {
@@ -110,28 +77,7 @@ void ReplaceFileBytes(const std::string& path, std::string_view bytes, SyncMode 
   if (exists && ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
     ThrowCreateError(path, errno);
 
-  std::string tempPath;
-  int fd = CreateTemporary(path, tempPath);
-  if (fd < 0) ThrowCreateError(path, errno);
-  auto fail = [&](int error) {
-    ::close(fd);
-    ::unlink(tempPath.c_str());
-    ThrowCreateError(path, error);
-  };
-  if (exists) ::fchmod(fd, old.st_mode & 07777);
-  if (!WriteAll(fd, bytes)) fail(errno);
-  if (sync == SyncMode::SyncToDisk && ::fsync(fd) != 0) fail(errno);
-  if (::close(fd) != 0 && errno != EINTR) {
-    int error = errno;
-    ::unlink(tempPath.c_str());
-    ThrowCreateError(path, error);
-  }
-  if (::rename(tempPath.c_str(), path.c_str()) != 0) {
-    int error = errno;
-    ::unlink(tempPath.c_str());
-    ThrowCreateError(path, error);
-  }
-  if (sync == SyncMode::SyncToDisk) SyncDirectory(DirectoryOf(path));
+  if (int error = ReplaceFileWith(path, bytes, sync, 0666)) ThrowCreateError(path, error);
 }
 
 void SaveLines(const std::string& path, const std::vector<std::string>& lines) {

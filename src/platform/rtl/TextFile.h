@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/rtl/FileReplace.h"
+
 enum class OpenVariant {
   CreateIfMissing,  // append to the file, creating it empty when missing
   AppendOnly,       // append to an existing file; a missing one is an error
@@ -20,14 +22,10 @@ void AppendLine(const std::string& path, std::string_view line, OpenVariant vari
 // Throws EFCreateError "Cannot create file \"%s\". %s" (path, system reason).
 void SaveLines(const std::string& path, const std::vector<std::string>& lines);
 
-// Whether a replaced file is pushed to the disk before it takes the old one's
-// place. Files the user keeps are synced; a file rewritten key by key is not,
-// as a sync per key would make writing many keys slow.
-enum class SyncMode { SyncToDisk, LeaveToSystem };
-
 // Replaces the file with bytes already in their file form, the way SaveLines
-// does (temporary file, rename, the old file's permissions kept). Refuses a
-// directory or a file this process may not write. Throws EFCreateError.
+// does (ReplaceFileWith: a temporary file that a killed save does not leave
+// behind, one rename, the old file's permissions kept). Refuses a directory or
+// a file this process may not write. Throws EFCreateError.
 void ReplaceFileBytes(const std::string& path, std::string_view bytes, SyncMode sync);
 
 // Whole file as UTF-8 lines; a missing file gives no lines. Other failures

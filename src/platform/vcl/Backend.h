@@ -46,6 +46,8 @@ class Backend {
   // One row of a list view was inserted, removed or changed, or all rows went (Cleared);
   // the list already holds its new state. Raises no event.
   virtual void ListRowChanged(TListView& list, TListRowChange change, int row) {}
+  // Drops the control's peer; the control is being destroyed, so only its address may be used.
+  virtual void ControlDestroyed(TControl& control) = 0;
   // Moves the keyboard focus; the control layer has checked that it can take it.
   virtual void FocusControl(TControl& control) = 0;
 

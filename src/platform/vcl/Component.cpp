@@ -8,15 +8,21 @@ TComponent::TComponent(TComponent* owner, std::string name) : name_(std::move(na
 }
 
 TComponent::~TComponent() {
+  DestroyComponents();
+  if (owner_) {
+    auto& siblings = owner_->components_;
+    siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
+  }
+}
+
+void TComponent::DestroyComponents() {
+  // One at a time from the back: a component going may take others with it (a
+  // container its children), and those leave this list themselves.
   while (!components_.empty()) {
     TComponent* last = components_.back();
     components_.pop_back();
     last->owner_ = nullptr;
     delete last;
-  }
-  if (owner_) {
-    auto& siblings = owner_->components_;
-    siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
   }
 }
 

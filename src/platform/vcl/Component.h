@@ -1,4 +1,4 @@
-// Components: named objects owned by a parent component, the root of every control.
+// Components: named objects owned by another component, the root of every control.
 #pragma once
 
 #include <functional>
@@ -27,6 +27,12 @@ class TComponent : public TObject {
 
   const std::vector<TComponent*>& Components() const { return components_; }
   TComponent* FindComponent(const std::string& name) const;
+
+ protected:
+  // Destroys what this component owns, newest first. A derived class whose owned
+  // components may use it while they go (a form) calls it from its own destructor,
+  // so they never meet it half destroyed.
+  void DestroyComponents();
 
  private:
   std::string name_;

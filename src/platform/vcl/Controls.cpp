@@ -13,9 +13,21 @@ TControl::TControl(TComponent* owner, std::string name, TWinControl* parent)
 }
 
 TControl::~TControl() {
+  // Only this object's address is of use to the backend now: its derived parts are gone.
+  if (Application) Application->GetBackend().ControlDestroyed(*this);
+  // The parent is whole here: a parent destroys its children before its own parts go.
   if (parent_) {
     auto& siblings = parent_->children_;
     siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
+  }
+}
+
+TWinControl::~TWinControl() {
+  while (!children_.empty()) {
+    TControl* last = children_.back();
+    children_.pop_back();
+    last->parent_ = nullptr;
+    delete last;
   }
 }
 

@@ -25,6 +25,7 @@ class EInvalidOperation : public Exception {
 class TControl : public TComponent {
  public:
   TControl(TComponent* owner, std::string name, TWinControl* parent);
+  // Tells the backend it is gone and leaves its parent's list of children.
   ~TControl() override;
 
   // The platform class this control stands for ("TsButton", "TListView", …).
@@ -65,6 +66,7 @@ class TControl : public TComponent {
   static void RunUserEvent(const TNotifyEvent& event, TObject* sender);
 
  private:
+  friend class TWinControl;
   TWinControl* parent_;
   int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
   bool visible_ = true;
@@ -73,9 +75,13 @@ class TControl : public TComponent {
   TColor fontColor_ = clWindowText;
 };
 
+// A control that holds others. It destroys its child controls, newest first, before
+// anything of its own goes, whoever owns them: a child never outlives its parent,
+// and each child leaves its owner's list as it goes.
 class TWinControl : public TControl {
  public:
   using TControl::TControl;
+  ~TWinControl() override;
   const std::vector<TControl*>& Controls() const { return children_; }
   // Throws EInvalidOperation when the control cannot take the focus (hidden,
   // disabled, or on a page that is not showing).

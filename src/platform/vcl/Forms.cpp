@@ -14,7 +14,12 @@ TApplication* Application = nullptr;
 TForm::TForm(std::string name, std::string windowClassName)
     : TWinControl(nullptr, std::move(name), nullptr), windowClassName_(std::move(windowClassName)) {}
 
-TForm::~TForm() = default;
+TForm::~TForm() {
+  // A form deleted without Destroy() still takes its window away, without running handlers.
+  if (created_ && !destroyed_ && Application) Application->GetBackend().FormDestroying(*this);
+  // Everything it owns goes while the form is still whole, so none of it meets a half-gone form.
+  DestroyComponents();
+}
 
 void TForm::SetClientSize(int width, int height) {
   SetBounds(Left(), Top(), width + frameWidth_, height + kFrameHeight);

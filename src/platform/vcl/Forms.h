@@ -21,6 +21,7 @@ class TForm : public TWinControl {
   static constexpr int kFrameWidth = 8;    // as the layout assumes, until the backend knows better
 
   TForm(std::string name, std::string windowClassName);
+  // Destroys what it owns, newest first, then the controls it holds but does not own.
   ~TForm() override;
   const char* ClassName() const override { return windowClassName_.c_str(); }
 
