@@ -191,6 +191,7 @@ void QtPeers::Forget(const TControl& control) {
   auto it = peers_.find(&control);
   if (it == peers_.end()) return;
   if (QWidget* widget = it->second->Widget()) {
+    controls_.erase(widget);  // the control is going; no later walk may reach it
     widget->blockSignals(true);  // nothing may reach the control on the way out
     delete widget;
   }
