@@ -21,28 +21,8 @@ if [[ -z ${TAMIRO_PRIVATE_BUS:-} ]]; then
   TAMIRO_PRIVATE_BUS=1 exec dbus-run-session -- bash "$0" "$@" 2> >(grep -v 'Failed to set fd limit' >&2)
 fi
 
-work=$(mktemp -d /tmp/tamiro-desktop-test-XXXXXX)
-pids=()
-cleanup() {
-  for (( i=${#pids[@]}-1; i>=0; i-- )); do kill "${pids[i]}" 2>/dev/null; done
-  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; exit 1; }
-
-# Polls a command for up to $1 tenths of a second.
-wait_for() {
-  local tenths=$1; shift
-  for (( i=0; i<tenths; i++ )); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done
-  return 1
-}
-
-# The X server picks a free display itself, so concurrent tests never collide.
-Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-wait_for 100 grep -q . "$work/display" || fail "the X server did not come up"
-export DISPLAY=":$(head -1 "$work/display")"
+source "$(dirname "$0")/x_session.sh"
+start_x_session tamiro-desktop-test
 openbox --sm-disable >"$work/openbox.log" 2>&1 &
 pids+=($!)
 wait_for 100 bash -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' || fail "openbox did not start"

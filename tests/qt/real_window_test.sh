@@ -9,30 +9,8 @@ for tool in Xvfb xwininfo xprop trayer xdotool; do
   command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
 done
 
-work=$(mktemp -d /tmp/tamiro-x-test-XXXXXX)
-pids=()
-cleanup() {
-  for (( i=${#pids[@]}-1; i>=0; i-- )); do kill "${pids[i]}" 2>/dev/null; done
-  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() { echo "FAIL: $*"; exit 1; }
-
-# Polls a command for up to $1 tenths of a second.
-wait_for() {
-  local tenths=$1; shift
-  for (( i=0; i<tenths; i++ )); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done
-  return 1
-}
-
-# The X server picks a free display itself, so tests running side by side never collide.
-Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-wait_for 100 grep -q . "$work/display" || fail "the X server did not come up"
-export DISPLAY=":$(head -1 "$work/display")"
-wait_for 100 xwininfo -root || fail "the X server did not come up"
+source "$(dirname "$0")/x_session.sh"
+start_x_session tamiro-x-test
 
 # A notification area to hide into, before the program looks for one.
 trayer --edge bottom --align right --widthtype request --height 32 >"$work/trayer.log" 2>&1 &

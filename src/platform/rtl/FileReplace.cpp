@@ -29,26 +29,6 @@ std::string NameOf(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-int OpenRetrying(const char* path, int flags, mode_t mode = 0) {
-  int fd;
-  do fd = ::open(path, flags, mode);
-  while (fd < 0 && errno == EINTR);
-  return fd;
-}
-
-// False with errno set when the system refuses part of the bytes.
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    ssize_t n = ::write(fd, bytes.data(), bytes.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    bytes.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
-}
-
 void RunHook(ReplaceStep step, const std::string& tempPath) {
   if (auto& hook = FileReplaceSeams().hook) hook(step, tempPath);
 }
@@ -181,4 +161,23 @@ int ReplaceFileWith(const std::string& path, std::string_view bytes, SyncMode sy
   // Without /proc and without the right to link by descriptor, write it under its name instead.
   if (linkFailed) error = Attempt(path, bytes, sync, newFileMode, false, linkFailed);
   return error;
+}
+
+int OpenRetrying(const char* path, int flags, mode_t mode) {
+  int fd;
+  do fd = ::open(path, flags, mode);
+  while (fd < 0 && errno == EINTR);
+  return fd;
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
 }

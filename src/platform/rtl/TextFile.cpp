@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/FileReplace.h"
 #include "platform/rtl/Text.h"
 
 namespace {
@@ -27,26 +28,6 @@ namespace {
 
 [[noreturn]] void ThrowCreateError(const std::string& path, int error) {
   throw EFCreateError(Format("Cannot create file \"%s\". %s", path.c_str(), std::strerror(error)));
-}
-
-int OpenRetrying(const char* path, int flags, mode_t mode = 0) {
-  int fd;
-  do fd = ::open(path, flags, mode);
-  while (fd < 0 && errno == EINTR);
-  return fd;
-}
-
-// Writes all bytes; false with errno set when the system refuses part of them.
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    ssize_t n = ::write(fd, bytes.data(), bytes.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    bytes.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
 }
 
 // close() may report a delayed write error; EINTR still closes on Linux.
