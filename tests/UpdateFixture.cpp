@@ -103,3 +103,12 @@ void UpdateTest::ExpectBox(size_t index, const std::string& text, const std::str
   EXPECT_EQ(box.Flags, flags);
   EXPECT_TRUE(box.Owned);
 }
+
+void UpdateTest::ExpectFailedRequestOnClick() {
+  Ui().AnswerBox(IDOK);
+  F().Btn_ExeUpdate->UserClick();
+  ASSERT_EQ(Ui().Boxes.size(), 1u);
+  ExpectBox(0, kFailed, kApplicationTitle, MB_OK);
+  EXPECT_TRUE(F().Btn_ExeUpdate->Enabled());
+  EXPECT_EQ(FileBytes(ProgramIni()), "old page");
+}

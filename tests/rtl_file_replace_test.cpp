@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "ScratchFolder.h"
 #include "platform/rtl/FileReplace.h"
 #include "platform/rtl/TextFile.h"
 
@@ -20,31 +21,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class FileReplaceTest : public testing::Test {
+class FileReplaceTest : public ScratchFolderTest {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::path(testing::TempDir()) / "rtl_replace_XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-  }
   void TearDown() override {
     FileReplaceSeams() = ReplaceSeams{};
-    fs::remove_all(dir_);
-  }
-
-  std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
-  static std::string Read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  }
-  static void Write(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-  }
-  std::vector<std::string> Entries() const {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir_)) names.push_back(entry.path().filename());
-    std::sort(names.begin(), names.end());
-    return names;
+    ScratchFolderTest::TearDown();
   }
 
   // Runs the save in a child process that dies, as a kill would take it, when the save
@@ -67,7 +48,6 @@ class FileReplaceTest : public testing::Test {
     return child;
   }
 
-  fs::path dir_;
 };
 
 TEST_F(FileReplaceTest, ASaveKilledMidwayLeavesTheOldFileAndTheNextSaveLeavesNothingElse) {

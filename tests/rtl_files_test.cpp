@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "ScratchFolder.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/TextFile.h"
 
@@ -19,33 +20,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class TextFileTest : public testing::Test {
- protected:
-  void SetUp() override {
-    std::string pattern = (fs::path(testing::TempDir()) / "rtl_files_XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
-
-  static std::string Read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  }
-  static void Write(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-  }
-  std::vector<std::string> Entries() const {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir_)) names.push_back(entry.path().filename());
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-
-  fs::path dir_;
-};
+using TextFileTest = ScratchFolderTest;
 
 // Makes any write past the limit fail with EFBIG, even for root, and restores
 // the limit and the signal on leaving the scope.

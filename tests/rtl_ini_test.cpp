@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "ScratchFolder.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/IniFile.h"
 #include "platform/rtl/Text.h"
@@ -20,15 +21,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class IniFileTest : public testing::Test {
+class IniFileTest : public ScratchFolderTest {
  protected:
   void SetUp() override {
-    std::string pattern = (fs::path(testing::TempDir()) / "rtl_ini_XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-    path_ = (dir_ / "tamiro.ini").string();
+    ScratchFolderTest::SetUp();
+    path_ = PathOf("tamiro.ini");
   }
-  void TearDown() override { fs::remove_all(dir_); }
 
   std::string Read() const {
     std::ifstream in(path_, std::ios::binary);
@@ -48,7 +46,6 @@ class IniFileTest : public testing::Test {
     ASSERT_EQ(utimensat(AT_FDCWD, path_.c_str(), times, 0), 0);
   }
 
-  fs::path dir_;
   std::string path_;
 };
 

@@ -54,12 +54,8 @@ TEST_F(UpdateTest, AFailedRequestTellsTheUserLeavesTheFileAndGivesTheButtonBack)
       UpdateServerAddress() = server_->Address();
       server_->Serve(kProgramPage, c.reply);
     }
-    Ui().AnswerBox(IDOK);
-    F().Btn_ExeUpdate->UserClick();
-    ASSERT_EQ(Ui().Boxes.size(), 1u);
-    ExpectBox(0, kFailed, kApplicationTitle, MB_OK);
-    EXPECT_TRUE(F().Btn_ExeUpdate->Enabled());
-    EXPECT_EQ(FileBytes(ProgramIni()), "old page");
+    ExpectFailedRequestOnClick();
+    if (HasFatalFailure()) return;
     EXPECT_TRUE(Ui().ProgramStarts.empty());
     EXPECT_FALSE(F().Closed());
   }

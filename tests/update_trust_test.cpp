@@ -49,12 +49,8 @@ TEST_F(UpdateTest, AServerThatCannotBeTrustedOrStallsOrFloodsIsAFailedRequest) {
     std::string address = server->Address();
     if (c.scheme) address = c.scheme + address.substr(address.find(':'));
     UpdateServerAddress() = address;
-    Ui().AnswerBox(IDOK);
-    F().Btn_ExeUpdate->UserClick();
-    ASSERT_EQ(Ui().Boxes.size(), 1u);
-    ExpectBox(0, kFailed, kApplicationTitle, MB_OK);
-    EXPECT_TRUE(F().Btn_ExeUpdate->Enabled());
-    EXPECT_EQ(FileBytes(ProgramIni()), "old page");
+    ExpectFailedRequestOnClick();
+    if (HasFatalFailure()) return;
     EXPECT_EQ(server->Requests().size(), c.requestSent ? 1u : 0u);
   }
   EXPECT_TRUE(Ui().ProgramStarts.empty());

@@ -16,35 +16,31 @@ QStringList CjkFaces() {
 
 }  // namespace
 
-QFont CjkFont() {
+// Latin faces first, Chinese from the CJK faces, at a pixel size so the layout's boxes hold
+// their texts at any screen resolution.
+static QFont FaceAt(const QStringList& latinFaces, int pixels) {
   QFont font;
-  font.setFamilies(CjkFaces());
-  font.setPixelSize(12);
+  font.setFamilies(latinFaces + CjkFaces());
+  font.setPixelSize(pixels);
   return font;
 }
+
+QFont CjkFont() { return FaceAt({}, 12); }
 
 // The window's face stands in for an 8-point sans serif of 11-pixel characters: a face with
 // the same widths as the usual sans serif of the desk (narrow digits, so a whole time stamp
 // fits its column), Chinese from the CJK faces at the same pixel size.
 QFont WindowFont() {
-  QFont font;
-  font.setFamilies(QStringList{QStringLiteral("Nimbus Sans"), QStringLiteral("Liberation Sans"),
-                               QStringLiteral("Arial")} +
-                   CjkFaces());
-  font.setPixelSize(11);
-  return font;
+  return FaceAt({QStringLiteral("Nimbus Sans"), QStringLiteral("Liberation Sans"), QStringLiteral("Arial")}, 11);
 }
 
 // The pages' 9-point Song face of 12-pixel characters: at 11 pixels the Chinese glyphs stand
 // 12 pixels high, as the labels' boxes were measured for, and a narrow Latin face keeps to the
 // half-width letters of that face, so an address fits its link label.
 QFont PageFont() {
-  QFont font;
-  font.setFamilies(QStringList{QStringLiteral("Nimbus Sans Narrow"), QStringLiteral("Liberation Sans Narrow"),
-                               QStringLiteral("Arial Narrow")} +
-                   CjkFaces());
-  font.setPixelSize(11);
-  return font;
+  return FaceAt({QStringLiteral("Nimbus Sans Narrow"), QStringLiteral("Liberation Sans Narrow"),
+                 QStringLiteral("Arial Narrow")},
+                11);
 }
 
 namespace {

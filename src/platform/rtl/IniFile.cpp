@@ -12,6 +12,7 @@
 #include <unordered_map>
 
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/FileReplace.h"
 #include "platform/rtl/Text.h"
 #include "platform/rtl/TextFile.h"
 
@@ -355,7 +356,7 @@ bool TIniFile::TryAppend(const std::string& section, const std::string& key, con
     // the next write finds another length and reads the file again.
     snapshot.identity.size = static_cast<off_t>(snapshot.bytes.size());
   }
-  if (::write(appendFd_, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())) {
+  if (!WriteAll(appendFd_, bytes)) {
     CloseAppend();
     throw EIniFileException("Unable to write to " + fileName_);
   }
