@@ -16,6 +16,7 @@
 #include "platform/os/HttpClient.h"
 #include "platform/os/Signature.h"
 #include "platform/os/VersionInfo.h"
+#include "platform/rtl/FileIo.h"
 
 namespace {
 
@@ -81,14 +82,8 @@ std::optional<std::string> ReadUpdater(const std::string& path) {
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || static_cast<std::size_t>(st.st_size) > UpdateLimits().Updater)
     return std::nullopt;
   std::string bytes;
-  char buffer[65536];
-  for (;;) {
-    ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n == 0) return bytes;
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0 || bytes.size() + static_cast<std::size_t>(n) > UpdateLimits().Updater) return std::nullopt;
-    bytes.append(buffer, static_cast<std::size_t>(n));
-  }
+  if (!ReadAll(fd, bytes, UpdateLimits().Updater)) return std::nullopt;
+  return bytes;
 }
 
 // An updater that is not the release's own is never started: the user hears why and may try again.

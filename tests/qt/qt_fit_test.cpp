@@ -69,8 +69,9 @@ TEST_F(QtFitTest, EveryControlOfEveryPageIsWhollyInViewUnfolded) {
       ASSERT_TRUE(widget && widget->isVisible());
       EXPECT_TRUE(area.contains(InWindow(widget))) << "at " << InWindow(widget).y() << "+" << widget->height()
                                                    << ", the page shows down to " << area.bottom();
-      if (!dynamic_cast<TLabel*>(control))  // labels may grow round their text
+      if (!dynamic_cast<TLabel*>(control)) {  // labels may grow round their text
         EXPECT_EQ(widget->size(), QSize(control->Width(), control->Height())) << "as large as laid out";
+      }
     }
   }
   // The window's own controls too, unfolded and folded.

@@ -72,7 +72,9 @@ TEST_F(QtTimersTest, ASecondTimerFiresEarlyInEveryWallClockSecond) {
   for (size_t i = 0; i < fires.size(); ++i) {
     SCOPED_TRACE(i);
     early += fires[i] % 1000 < 100;
-    if (i > 0) EXPECT_GT(fires[i] / 1000, fires[i - 1] / 1000) << "a second hit twice";
+    if (i > 0) {
+      EXPECT_GT(fires[i] / 1000, fires[i - 1] / 1000) << "a second hit twice";
+    }
   }
   EXPECT_GE(early, 1) << "fires aim at the start of a second";
 }

@@ -11,6 +11,8 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "platform/rtl/FileIo.h"
+
 ReplaceSeams& FileReplaceSeams() {
   static ReplaceSeams seams;
   return seams;
@@ -161,23 +163,4 @@ int ReplaceFileWith(const std::string& path, std::string_view bytes, SyncMode sy
   // Without /proc and without the right to link by descriptor, write it under its name instead.
   if (linkFailed) error = Attempt(path, bytes, sync, newFileMode, false, linkFailed);
   return error;
-}
-
-int OpenRetrying(const char* path, int flags, mode_t mode) {
-  int fd;
-  do fd = ::open(path, flags, mode);
-  while (fd < 0 && errno == EINTR);
-  return fd;
-}
-
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    ssize_t n = ::write(fd, bytes.data(), bytes.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    bytes.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
 }

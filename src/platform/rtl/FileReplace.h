@@ -25,11 +25,6 @@ enum class SyncMode { SyncToDisk, LeaveToSystem };
 // errno of the step that failed, the old file then untouched and nothing left beside it.
 int ReplaceFileWith(const std::string& path, std::string_view bytes, SyncMode sync, mode_t newFileMode);
 
-// open() and write() that ride out signals: the descriptor or -1, and false with errno
-// set when the system refuses part of the bytes. Shared by every writer of files.
-int OpenRetrying(const char* path, int flags, mode_t mode = 0);
-bool WriteAll(int fd, std::string_view bytes);
-
 // For tests. The hook runs halfway through the write and again just before the rename,
 // with the temporary file's name (empty while it has none). It may throw, failing that
 // save, or end the process, as a kill at that moment would.

@@ -12,6 +12,7 @@
 #include <unordered_map>
 
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/FileIo.h"
 #include "platform/rtl/FileReplace.h"
 #include "platform/rtl/Text.h"
 #include "platform/rtl/TextFile.h"
@@ -229,17 +230,7 @@ const TIniFile::Snapshot& TIniFile::LoadFromFile(Purpose purpose) const {
   }
   std::string bytes;
   bytes.reserve(static_cast<std::size_t>(st.st_size));
-  char buffer[65536];
-  bool readFailed = false;
-  for (;;) {
-    ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n > 0) bytes.append(buffer, static_cast<std::size_t>(n));
-    else if (n == 0) break;
-    else if (errno != EINTR) {
-      readFailed = true;
-      break;
-    }
-  }
+  const bool readFailed = !ReadAll(fd, bytes);
   ::close(fd);
   if (readFailed) {
     cache_ = std::make_shared<Snapshot>();

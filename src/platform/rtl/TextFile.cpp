@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/FileIo.h"
 #include "platform/rtl/FileReplace.h"
 #include "platform/rtl/Text.h"
 
@@ -78,17 +79,10 @@ std::vector<std::string> LoadLines(const std::string& path) {
     ThrowInOutError(errno);
   }
   std::string bytes;
-  char buffer[65536];
-  for (;;) {
-    ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n == 0) break;
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      int error = errno;
-      ::close(fd);
-      ThrowInOutError(error);
-    }
-    bytes.append(buffer, static_cast<std::size_t>(n));
+  if (!ReadAll(fd, bytes)) {
+    int error = errno;
+    ::close(fd);
+    ThrowInOutError(error);
   }
   ::close(fd);
   return SplitLines(GbkToUtf8(bytes));
