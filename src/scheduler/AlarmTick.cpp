@@ -87,7 +87,7 @@ void TFrm_Tamiro::Time_NzTimer(TObject*) {
     const std::string event = ScheduleIni->ReadString(section, RecordKey::kEvent);
     const std::string sound = ScheduleIni->ReadString(section, RecordKey::kSound);
 
-    StartRinging(sound, "Nzls");
+    StartRinging(sound, kRingSourceAlarm);
     if (once) {
       long long row = -1;
       if (TryStrToInt(section, row) && row >= 0 && row < List_Tamiro->Count())
