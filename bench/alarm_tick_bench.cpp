@@ -18,10 +18,16 @@
 #include "platform/rtl/IniFile.h"
 #include "platform/rtl/Text.h"
 #include "platform/rtl/TextFile.h"
+#include "records/AlarmRecord.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+
+// An armed every-day record at 21:15:00, which never rings on a morning.
+AlarmRecord QuietRecord() {
+  return AlarmRecord{"21:15:00", RingMode::kEveryDay, "提醒：喝水，休息一下！", "/home/user/声音/nl.mp3", true};
+}
 
 // A temporary folder for the whole run: the program, work and settings
 // folders, and one schedule file per size, written once.
@@ -43,15 +49,15 @@ class Scratch {
   }
   std::string ProgramDir() const { return (root_ / "prog").string() + "/"; }
 
-  // Every-day records at 21:15:00, which never ring on a morning, as Start writes them.
+  // Quiet records, as Start writes them.
   const std::string& Schedule(int records) {
     auto it = schedules_.find(records);
     if (it != schedules_.end()) return it->second;
+    const AlarmRecord record = QuietRecord();
     std::string text;
     for (int i = 0; i < records; ++i) {
       text += "[" + std::to_string(i) + "]\r\n";
-      text += "FDatetime=21:15:00\r\nFNxfs=每天都响\r\nFShijian=提醒：喝水，休息一下！\r\n";
-      text += "FNzls=/home/user/声音/nl.mp3\r\n";
+      for (const auto& field : record.Fields()) text += field.Key + "=" + field.Value + "\r\n";
     }
     std::string path = ProgramDir() + "tamiro" + std::to_string(records) + ".ini";
     ReplaceFileBytes(path, Utf8ToGbk(text), SyncMode::LeaveToSystem);
@@ -127,12 +133,7 @@ void BM_AlarmTickScheduleParse(benchmark::State& state) {
 void BM_ScheduleStart(benchmark::State& state) {
   Window window(0);
   TFrm_Tamiro& f = window.Form();
-  for (int i = 0; i < state.range(0); ++i) {
-    TListItem* row = f.List_Tamiro->Add();
-    row->SetCaption("21:15:00");
-    row->SubItems.Assign({"每天都响", "提醒：喝水，休息一下！", "/home/user/声音/nl.mp3"});
-    row->SetChecked(true);
-  }
+  for (int i = 0; i < state.range(0); ++i) QuietRecord().ToRow(*f.List_Tamiro->Add());
   for (auto _ : state) {
     f.Btn_StartClick(f.Btn_Start);
     f.Btn_StopClick(f.Btn_Stop);

@@ -15,6 +15,7 @@
 #include "platform/os/Registry.h"
 #include "platform/rtl/FileReplace.h"
 #include "platform/rtl/Text.h"
+#include "records/AlarmRecord.h"
 
 namespace fs = std::filesystem;
 
@@ -123,11 +124,7 @@ std::vector<std::string> TamiroTest::BoxTexts() const {
 TListItem* TamiroTest::AddRow(const std::string& time, const std::string& mode, const std::string& event,
                               const std::string& sound, bool checked) {
   TListItem* row = form_->List_Tamiro->Add();
-  row->SetCaption(time);
-  row->SubItems.Add(mode);
-  row->SubItems.Add(event);
-  row->SubItems.Add(sound);
-  row->SetChecked(checked);
+  AlarmRecord{time, mode, event, sound, checked}.ToRow(*row);
   ++RecordCount;
   return row;
 }

@@ -9,7 +9,7 @@
 #include "TamiroFixture.h"
 #include "platform/audio/XaudioPlayer.h"
 #include "platform/rtl/IniFile.h"
-#include "records/RingMode.h"
+#include "records/AlarmRecord.h"
 #include "scheduler/Schedule.h"
 
 namespace {

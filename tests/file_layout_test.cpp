@@ -10,7 +10,7 @@
 #include "TamiroFixture.h"
 #include "app/FilePlaces.h"
 #include "platform/os/FileLayout.h"
-#include "records/RingMode.h"
+#include "records/AlarmRecord.h"
 #include "scheduler/Schedule.h"
 
 namespace {

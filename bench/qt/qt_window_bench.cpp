@@ -25,6 +25,7 @@
 #include "platform/rtl/IniFile.h"
 #include "platform/rtl/Text.h"
 #include "platform/rtl/TextFile.h"
+#include "records/AlarmRecord.h"
 
 namespace {
 
@@ -87,27 +88,34 @@ class Scratch {
     auto it = huge_.find(bytes);
     if (it != huge_.end()) return it->second;
     std::string path = (root_ / ("huge" + std::to_string(bytes) + ".List")).string();
-    std::string text;
+    std::vector<std::string> lines;
     for (int i = 0; i < 10; ++i) {
-      text += "[" + std::to_string(i) + "]\r\nFDatetime=" + QuietTime() + "\r\nFNxfs=每天都响\r\nFShijian=";
-      text += i == 4 ? std::string(static_cast<std::size_t>(bytes), 'x') : std::string("起床");
-      text += "\r\nFNzls=/home/user/声音/nl.mp3\r\nFChecked=true\r\n";
+      AlarmRecord record = QuietRecord(i);
+      record.Event = i == 4 ? std::string(static_cast<std::size_t>(bytes), 'x') : std::string("起床");
+      record.AddListLines(lines, i);
     }
-    ReplaceFileBytes(path, Utf8ToGbk(text), SyncMode::LeaveToSystem);
+    ReplaceFileBytes(path, Utf8ToGbk(FileText(lines)), SyncMode::LeaveToSystem);
     return huge_.emplace(bytes, path).first->second;
   }
 
   static std::string QuietTime() { return FormatDateTime("HH:NN:SS", ui->Now() + 0.5); }
+  // The record of row `index`: every day, ticked, at a quiet time.
+  static AlarmRecord QuietRecord(int index, const std::string& time = QuietTime()) {
+    return AlarmRecord{time, RingMode::kEveryDay, "提醒：喝水，休息一下！第" + std::to_string(index) + "条",
+                       "/home/user/声音/nl.mp3", true};
+  }
 
  private:
   static std::string ListText(int rows) {
     const std::string time = QuietTime();
+    std::vector<std::string> lines;
+    for (int i = 0; i < rows; ++i) QuietRecord(i, time).AddListLines(lines, i);
+    return FileText(lines);
+  }
+  // Lines as "保存" writes them, each ended by CR LF.
+  static std::string FileText(const std::vector<std::string>& lines) {
     std::string text;
-    for (int i = 0; i < rows; ++i) {
-      text += "[" + std::to_string(i) + "]\r\nFDatetime=" + time + "\r\nFNxfs=每天都响\r\n";
-      text += "FShijian=提醒：喝水，休息一下！第" + std::to_string(i) + "条\r\n";
-      text += "FNzls=/home/user/声音/nl.mp3\r\nFChecked=true\r\n";
-    }
+    for (const std::string& line : lines) text += line + "\r\n";
     return text;
   }
 
@@ -145,12 +153,7 @@ class Window {
     Frm_Tamiro = form_.get();
     app_->MainForm = form_.get();
     const std::string time = Scratch::QuietTime();
-    for (int i = 0; i < prefilledRows; ++i) {
-      TListItem* row = form_->List_Tamiro->Add();
-      row->SetCaption(time);
-      row->SubItems.Assign({"每天都响", "提醒：喝水，休息一下！第" + std::to_string(i) + "条", "/home/user/声音/nl.mp3"});
-      row->SetChecked(true);
-    }
+    for (int i = 0; i < prefilledRows; ++i) Scratch::QuietRecord(i, time).ToRow(*form_->List_Tamiro->Add());
     form_->Create();
     RecordCount = prefilledRows;
     Settle();

@@ -106,10 +106,3 @@ void TFrm_Tamiro::numqdClick(TObject*) { Btn_Start->Click(); }
 void TFrm_Tamiro::numzzClick(TObject*) { Btn_Stop->Click(); }
 void TFrm_Tamiro::numupdateClick(TObject*) { Btn_ExeUpdate->Click(); }
 void TFrm_Tamiro::Animate1Click(TObject*) { Close(); }
-
-// The steady list with its clock shown at once, the animation left running:
-// later rings blink again, and the icon never stays on the transparent picture.
-void TFrm_Tamiro::StopTrayFlashing() {
-  TrayIcon1->SetIcons(iglIcons1);
-  TrayIcon1->SetIconIndex(0);
-}

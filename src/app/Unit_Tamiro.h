@@ -168,8 +168,6 @@ class TFrm_Tamiro : public TForm {
   void numzzClick(TObject* Sender);
   void numupdateClick(TObject* Sender);
   void Animate1Click(TObject* Sender);
-  // Stops the blinking at once and shows the steady clock.
-  void StopTrayFlashing();
   // --- settings
   // A settings file set aside as unreadable is told to the user in a box, once.
   void WatchSettingsStore();
@@ -202,11 +200,29 @@ class TFrm_Tamiro : public TForm {
   void Btn_StartClick(TObject* Sender);
   void Btn_StopClick(TObject* Sender);
   void Time_NzTimer(TObject* Sender);
-  // --- ringing and preview
+  // --- ringing (start, stop, the watcher) and the sound rows' previews
+  // One sound row of the page "铃声设置": whose sound it previews, its path, its buttons, and
+  // the other row's play button, which is off while this row's sound is in the player.
+  struct SoundRow {
+    const std::string& Source;  // kRingSourceAlarm or kRingSourceChime
+    TEdit* Path;
+    TButton* Open;
+    TButton* Play;
+    TButton* Pause;
+    TButton* Stop;
+    TButton* OtherPlay;
+  };
+  // When the tray shows its steady clock again.
+  enum class TrayTiming { AtNextStep, AtOnce };
   void XaudioPlayer1NotifyInputTimecode(TObject* Sender, uint8_t Hours, uint8_t Minutes, uint8_t Seconds,
                                         uint8_t Fractions);
   void XaudioPlayer1NotifyStreamDuration(TObject* Sender, uint32_t Duration);
   void StartRinging(const std::string& soundPath, const std::string& ringSource);
+  // A row's stop action, shared by both rows: the sound ends, the row is idle, the watcher stops.
+  void StopRowSound(const SoundRow& row);
+  // Ends the blinking: the steady clock, at the next animation step or at once. The animation
+  // runs on, so a later ring blinks again.
+  void StopTrayFlashing(TrayTiming when);
   void SetDefaultSoundPaths();
   void Btn_StopNlClick(TObject* Sender);
   void nlplayClick(TObject* Sender);

@@ -18,12 +18,15 @@ extern std::string NewAlarmTime;
 extern std::string AlarmState;
 extern int ActiveCount;
 
-// Ringing: whose sound is in the player ("Nzls" alarm, "Zdls" chime), watcher hits,
-// and the last position and length the player reported, as hh:mm:ss.
+// Ringing (sound/Ringing.cpp): whose sound is in the player, which picks the stop action
+// the watcher runs; watcher hits; the last position and length the player reported, as hh:mm:ss.
 extern std::string RingSource;
 extern int EndHitCount;
 extern std::string PlayPositionText;
 extern std::string StreamDurationText;
+// RingSource's values: an alarm or the alarm sound's preview; the hourly chime or the chime sound's preview.
+inline const std::string kRingSourceAlarm = "Nzls";
+inline const std::string kRingSourceChime = "Zdls";
 
 // Back to the values of a fresh process (each test starts as one).
 void ResetUnitVar();

@@ -36,8 +36,8 @@ void TFrm_Tamiro::Time_ZdTimer(TObject*) {
   for (int hour = 0; hour < 24 && !fullHour; ++hour) fullHour = time == Format("%.2d:00:00", hour);
   if (!fullHour) return;
   std::string hour = FormatDateTime("HH", now);
-  StartRinging(zdls->Text(), "Zdls");
+  StartRinging(zdls->Text(), kRingSourceChime);
   AppendLogLine("整点报时：现在是" + hour + "点整．", LogVariant::AppendOnly);
   Application->MessageBox(this, "现在是" + hour + "点整", "整点报时", MB_OK);
-  StopTrayFlashing();
+  StopTrayFlashing(TrayTiming::AtOnce);
 }

@@ -7,7 +7,7 @@
 #include "app/Unit_Tamiro.h"
 #include "app/Unit_Var.h"
 #include "platform/rtl/Text.h"
-#include "records/RingMode.h"
+#include "records/AlarmRecord.h"
 
 namespace {
 
@@ -23,16 +23,6 @@ const char* const kReplaceQuestion =
 std::string ListFileName(const std::string& name) {
   std::size_t judged = CharStartFromEnd(name, 5).value_or(0);
   return name[judged] == '.' ? name : name + ".List";
-}
-
-// The six lines of one row, as the file holds them.
-void AddRowLines(std::vector<std::string>& lines, int index, const AlarmRecord& record) {
-  lines.push_back("[" + IntToStr(index) + "]");
-  lines.push_back("FDatetime=" + record.AlarmTime);
-  lines.push_back("FNxfs=" + record.Mode);
-  lines.push_back("FShijian=" + record.Event);
-  lines.push_back("FNzls=" + record.Sound);
-  lines.push_back(record.Checked ? "FChecked=true" : "FChecked=false");
 }
 
 // Lets go of the list-file reader however the load ends, an error included.
@@ -51,7 +41,7 @@ void TFrm_Tamiro::Btn_List_SaveClick(TObject*) {
   SaveDialog_Tamiro->InitialDir = WriteDir();
   // Composed afresh each time, so a cancelled or failed save leaves nothing behind for the next.
   std::vector<std::string> lines;
-  for (int i = 0; i < List_Tamiro->Count(); ++i) AddRowLines(lines, i, AlarmRecord::FromRow(*List_Tamiro->Item(i)));
+  for (int i = 0; i < List_Tamiro->Count(); ++i) AlarmRecord::FromRow(*List_Tamiro->Item(i)).AddListLines(lines, i);
   Memo_Save->Lines.Assign(std::move(lines));
   if (!SaveDialog_Tamiro->Execute() || SaveDialog_Tamiro->FileName.empty()) return;
   std::string path = ListFileName(SaveDialog_Tamiro->FileName);
@@ -62,7 +52,7 @@ void TFrm_Tamiro::Btn_List_SaveClick(TObject*) {
 }
 
 void TFrm_Tamiro::Btn_List_OpenClick(TObject*) {
-  int existing = List_Tamiro->Count();
+  const int existing = List_Tamiro->Count();
   OpenDialog_Tamiro->Filter = kListFilter;
   OpenDialog_Tamiro->InitialDir = WriteDir();
   if (!OpenDialog_Tamiro->Execute() || OpenDialog_Tamiro->FileName.empty()) return;
@@ -75,26 +65,13 @@ void TFrm_Tamiro::Btn_List_OpenClick(TObject*) {
   if (existing > 0 &&
       Application->MessageBox(this, kReplaceQuestion, "选择", MB_YESNO | MB_ICONINFORMATION) == IDYES) {
     Btn_Clear->Click();
-    existing = 0;
   }
 
   // Every section is one row whatever its name; a missing key reads as empty. The file is
   // checked once for all these reads, not once per key.
   TIniFile::ReadPass pass(*ListIni);
-  for (int i = 0; i < static_cast<int>(sections.size()); ++i) {
-    const std::string& section = sections[i];
-    std::string time = ListIni->ReadString(section, "FDateTime");
-    std::string mode = ListIni->ReadString(section, "FNxfs");
-    std::string event = ListIni->ReadString(section, "FShijian");
-    std::string sound = ListIni->ReadString(section, "FNzls");
-    std::string checked = ListIni->ReadString(section, "FChecked");
-    List_Tamiro->Add()->SetCaption(time);
-    TListItem* row = List_Tamiro->Item(existing + i);
-    row->SubItems.Add(mode);
-    row->SubItems.Add(event);
-    row->SubItems.Add(sound);
-    row->SetChecked(checked == "true");
-  }
+  for (const std::string& section : sections)
+    AlarmRecord::FromListSection(*ListIni, section).ToRow(*List_Tamiro->Add());
   RecordCount += static_cast<int>(sections.size());
 
   ListIni.reset();

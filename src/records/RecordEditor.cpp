@@ -2,7 +2,7 @@
 // reminder text box and the ring-mode choice.
 #include "app/Unit_Tamiro.h"
 #include "app/Unit_Var.h"
-#include "records/RingMode.h"
+#include "records/AlarmRecord.h"
 
 void TFrm_Tamiro::Btn_AddClick(TObject*) {
   if (tx->Checked() && shijian->Text().empty()) {
@@ -30,11 +30,8 @@ void TFrm_Tamiro::Btn_AddClick(TObject*) {
       return;
     }
   }
-  List_Tamiro->Add()->SetCaption(NewAlarmTime);
-  TListItem* row = List_Tamiro->Item(RecordCount);
-  row->SubItems.Add(NewRingMode);
-  row->SubItems.Add(shijian->Text());
-  row->SubItems.Add(nzls->Text());
+  // The new row is row RecordCount, the count of rows; it stays unticked.
+  AlarmRecord{NewAlarmTime, NewRingMode, shijian->Text(), nzls->Text(), false}.ToRow(*List_Tamiro->Add());
   ++RecordCount;
   AppendLogLine("添加了一条记录至列表．", LogVariant::CreateIfMissing);
 }

@@ -6,7 +6,7 @@
 #include "app/Unit_Tamiro.h"
 #include "app/Unit_Var.h"
 #include "platform/rtl/Text.h"
-#include "records/RingMode.h"
+#include "records/AlarmRecord.h"
 
 namespace {
 
@@ -61,14 +61,14 @@ void TFrm_Tamiro::Time_NzTimer(TObject*) {
     // A tick nested inside a reminder box may have re-read a shorter list.
     if (i >= List_Box->Items.Count()) break;
     const std::string section = List_Box->Items[i];
-    const std::string mode = ScheduleIni->ReadString(section, "FNxfs");
+    const std::string mode = ScheduleIni->ReadString(section, RecordKey::kMode);
     if (!ModeAllowsToday(mode)) continue;
     const bool once = mode == RingMode::kOnce;
 
     TDateTime now = Now();
     TDateTime current = once ? StrToDateTime(FormatDateTime("yyyy-mm-dd", now) + " " + FormatDateTime("HH:NN:SS", now))
                              : StrToDateTime(FormatDateTime("HH:NN:SS", now));
-    const std::string timeText = ScheduleIni->ReadString(section, "FDateTime");
+    const std::string timeText = ScheduleIni->ReadString(section, RecordKey::kTimeRead);
     TDateTime alarm;
     try {
       alarm = StrToDateTime(timeText);
@@ -84,10 +84,10 @@ void TFrm_Tamiro::Time_NzTimer(TObject*) {
     if (!reportedBadTimes_.empty()) reportedBadTimes_.erase(section);  // mended: report it again should it break
     if (WholeSecondsOf(alarm) != WholeSecondsOf(current)) continue;
     // Read only for the record that rings.
-    const std::string event = ScheduleIni->ReadString(section, "FShijian");
-    const std::string sound = ScheduleIni->ReadString(section, "FNzls");
+    const std::string event = ScheduleIni->ReadString(section, RecordKey::kEvent);
+    const std::string sound = ScheduleIni->ReadString(section, RecordKey::kSound);
 
-    StartRinging(sound, "Nzls");
+    StartRinging(sound, kRingSourceAlarm);
     if (once) {
       long long row = -1;
       if (TryStrToInt(section, row) && row >= 0 && row < List_Tamiro->Count())

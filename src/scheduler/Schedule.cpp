@@ -4,7 +4,7 @@
 #include "app/Unit_Var.h"
 #include "platform/rtl/Text.h"
 #include "platform/rtl/TextFile.h"
-#include "records/RingMode.h"
+#include "records/AlarmRecord.h"
 #include "scheduler/Schedule.h"
 
 // The folder already ends in a separator; the doubled one is harmless.
@@ -42,11 +42,7 @@ void TFrm_Tamiro::Btn_StartClick(TObject*) {
   for (int i = 0; i < List_Tamiro->Count(); ++i) {
     AlarmRecord record = AlarmRecord::FromRow(*List_Tamiro->Item(i));
     if (!record.Checked) continue;
-    std::string section = IntToStr(i);
-    ScheduleIni->WriteString(section, "FDatetime", record.AlarmTime);
-    ScheduleIni->WriteString(section, "FNxfs", record.Mode);
-    ScheduleIni->WriteString(section, "FShijian", record.Event);
-    ScheduleIni->WriteString(section, "FNzls", record.Sound);
+    record.WriteScheduleSection(*ScheduleIni, IntToStr(i));
     ++ActiveCount;
   }
   if (ActiveCount == 0) {

@@ -1,5 +1,6 @@
-// The ringing state shared by alarm and chime: start ringing, stop ringing,
-// the end-of-stream watcher and the player's position reports.
+// How a ring starts and how it ends, for alarm, chime and the previews alike: start
+// ringing, the rows' stop action, stop ringing ("停止铃声"), the end-of-stream watcher,
+// the player's position reports and the tray's return to its steady clock.
 #include "app/FilePlaces.h"
 #include "app/Unit_Tamiro.h"
 #include "app/Unit_Var.h"
@@ -16,6 +17,8 @@ void TFrm_Tamiro::XaudioPlayer1NotifyStreamDuration(TObject*, uint32_t Duration)
                               static_cast<int>(Duration % 3600 / 60), static_cast<int>(Duration % 60));
 }
 
+// An alarm (kRingSourceAlarm) or the hourly chime (kRingSourceChime) starts: the sound
+// plays, the watcher runs, "停止铃声" is on and the tray blinks from its next step.
 void TFrm_Tamiro::StartRinging(const std::string& soundPath, const std::string& ringSource) {
   XaudioPlayer1->Open(soundPath);
   XaudioPlayer1->Play();
@@ -26,9 +29,25 @@ void TFrm_Tamiro::StartRinging(const std::string& soundPath, const std::string& 
   TrayIcon1->SetIcons(iglIcons);
 }
 
+// A row's "停止" (nlstopClick, zdstopClick), pressed or clicked by the watcher: the row turns
+// idle, the other row may play again, the blinking and the watcher stop.
+void TFrm_Tamiro::StopRowSound(const SoundRow& row) {
+  XaudioPlayer1->Stop();
+  row.Play->SetEnabled(true);
+  row.Pause->SetEnabled(false);
+  row.Stop->SetEnabled(false);
+  row.Path->SetEnabled(true);
+  row.Open->SetEnabled(true);
+  row.OtherPlay->SetEnabled(true);
+  StopTrayFlashing(TrayTiming::AtNextStep);
+  if (row.Source == kRingSourceAlarm) Btn_StopNl->SetEnabled(false);  // a chime's end leaves it to the user
+  Time_Ls->SetInterval(0);
+}
+
+// Stop ringing: the sound and the blinking end; the watcher and the rows stay as they are.
 void TFrm_Tamiro::Btn_StopNlClick(TObject*) {
   XaudioPlayer1->Stop();
-  TrayIcon1->SetIcons(iglIcons1);
+  StopTrayFlashing(TrayTiming::AtNextStep);
   Btn_StopNl->SetEnabled(false);
 }
 
@@ -36,7 +55,7 @@ void TFrm_Tamiro::Btn_StopNlClick(TObject*) {
 void TFrm_Tamiro::Time_LsTimer(TObject*) {
   if (PlayPositionText != StreamDurationText) return;
   if (EndHitCount == 1) {
-    if (RingSource == "Nzls")
+    if (RingSource == kRingSourceAlarm)
       nlstop->Click();
     else
       zdstop->Click();
@@ -44,6 +63,12 @@ void TFrm_Tamiro::Time_LsTimer(TObject*) {
   } else {
     ++EndHitCount;
   }
+}
+
+// After a stop, at the next animation step like any list switch; after the chime's box, at once, so the blink ends as it closes.
+void TFrm_Tamiro::StopTrayFlashing(TrayTiming when) {
+  TrayIcon1->SetIcons(iglIcons1);
+  if (when == TrayTiming::AtOnce) TrayIcon1->SetIconIndex(0);
 }
 
 void TFrm_Tamiro::SetDefaultSoundPaths() {
