@@ -15,9 +15,9 @@ class TTimer : public TComponent {
   // A clock-aligned timer keeps to the wall clock's whole seconds rather than counting its
   // interval: it fires once in each second, just after the second begins, never skipping a
   // second or hitting one twice while the program keeps up. When the clock is set forward or
-  // back it follows at the next whole second of the new time (a second the clock is set back
-  // over comes again). Its interval only starts (above 0) and stops (0) it: whatever the
-  // interval, it fires each second, so give it 1000 to read true.
+  // back it follows by the next second and keeps to the whole seconds of the new time (a second
+  // the clock is set back over comes again). Its interval only starts (above 0) and stops (0)
+  // it: whatever the interval, it fires each second, so give it 1000 to read true.
   bool ClockAligned() const { return clockAligned_; }
   // A running timer starts anew, as with a new interval.
   void SetClockAligned(bool aligned);
