@@ -238,10 +238,13 @@ void TFrm_Tamiro::BuildComponents() {
   Time_Ls->OnTimer = ON(Time_LsTimer);
   Time_Zd = new TTimer(this, "Time_Zd");
   Time_Zd->OnTimer = ON(Time_ZdTimer);
+  Time_Zd->SetClockAligned(true);
   Time_Nz = new TTimer(this, "Time_Nz");
   Time_Nz->OnTimer = ON(Time_NzTimer);
+  Time_Nz->SetClockAligned(true);
   Timer_Gj = new TTimer(this, "Timer_Gj", 1000);
   Timer_Gj->OnTimer = ON(Timer_GjTimer);
+  Timer_Gj->SetClockAligned(true);
 
   iglIcons1 = new TImageList(this, "iglIcons1", 32, 32);
   iglIcons1->Add(MakeClockPicture());

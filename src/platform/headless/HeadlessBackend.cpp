@@ -13,11 +13,21 @@ HeadlessBackend::HeadlessBackend(TDateTime start) { SetNow(start); }
 
 TDateTime HeadlessBackend::Now() { return static_cast<double>(nowMs_) / kMsPerDay; }
 
-// A window timer counts elapsed time, not the wall clock: each keeps what it had left.
+// A clock-aligned timer follows the clock to its next whole second; any other counts
+// elapsed time and keeps what it had left.
 void HeadlessBackend::SetNow(TDateTime moment) {
   int64_t target = std::llround(moment * kMsPerDay);
-  for (auto& [timer, due] : timers_) due.atMs += target - nowMs_;
+  int64_t shift = target - nowMs_;
   nowMs_ = target;
+  for (auto& [timer, due] : timers_) due.atMs = timer->ClockAligned() ? NextDueMs(*timer, nowMs_) : due.atMs + shift;
+}
+
+// An aligned timer falls due right at the next whole second: the virtual clock has no timer
+// slack, so it needs none of the margin the Qt backend aims past the second.
+int64_t HeadlessBackend::NextDueMs(const TTimer& timer, int64_t fromMs) {
+  if (!timer.ClockAligned()) return fromMs + timer.Interval();
+  int64_t second = fromMs / 1000 - (fromMs % 1000 < 0);  // rounded down, before 1899 too
+  return (second + 1) * 1000;
 }
 
 void HeadlessBackend::AddClockListener(std::function<void(int64_t)> listener) {
@@ -48,7 +58,7 @@ void HeadlessBackend::MoveClockTo(int64_t targetMs) {
     }
     if (next == timers_.end() || next->second.atMs > targetMs) break;
     TTimer* timer = next->first;
-    next->second.atMs += timer->Interval();
+    next->second.atMs = NextDueMs(*timer, next->second.atMs);
     next->second.order = nextOrder_++;
     timer->Fire();
   }
@@ -57,7 +67,7 @@ void HeadlessBackend::MoveClockTo(int64_t targetMs) {
 
 void HeadlessBackend::TimerChanged(TTimer& timer) {
   if (timer.Interval() > 0)
-    timers_[&timer] = Due{nowMs_ + timer.Interval(), nextOrder_++};
+    timers_[&timer] = Due{NextDueMs(timer, nowMs_), nextOrder_++};
   else
     timers_.erase(&timer);
 }

@@ -29,7 +29,8 @@ class HeadlessBackend : public Backend {
   // Moves the clock forward, firing every timer that falls due, in order of time.
   void Advance(int64_t ms);
   // Sets the clock to a moment (forward or back) without firing anything, as a change of the
-  // system clock would; running timers keep the time they had left.
+  // system clock would: a clock-aligned timer falls due at the next whole second of the new
+  // time; any other keeps the time it had left, since it counts elapsed time.
   void SetNow(TDateTime moment);
   // Called as the clock moves, in steps of at most 100 ms (sound engines hook in here).
   void AddClockListener(std::function<void(int64_t nowMs)> listener);
@@ -107,6 +108,8 @@ class HeadlessBackend : public Backend {
     uint64_t order;
   };
   void MoveClockTo(int64_t targetMs);
+  // When the timer falls due after the moment: its interval later, or at the next whole second.
+  static int64_t NextDueMs(const TTimer& timer, int64_t fromMs);
   void RunPosted();
 
   int64_t nowMs_ = 0;

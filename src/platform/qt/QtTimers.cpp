@@ -7,7 +7,6 @@
 #include "platform/vcl/Timer.h"
 
 namespace {
-constexpr int kClockBoundInterval = 1000;
 // A shot this much before its second is early (timer slack), not a clock set back.
 constexpr qint64 kEarlyToleranceMs = 200;
 
@@ -42,7 +41,7 @@ void QtTimers::Disarm(Entry& entry) {
 }
 
 void QtTimers::Arm(TTimer* timer, Entry& entry) {
-  if (timer->Interval() != kClockBoundInterval) {
+  if (!timer->ClockAligned()) {
     ArmIn(timer, entry, timer->Interval());
     return;
   }
@@ -66,7 +65,7 @@ void QtTimers::Fired(TTimer* timer, QTimer* shot) {
   if (it == entries_.end() || it->second.armed != shot) return;  // stopped or destroyed meanwhile
   Entry& entry = it->second;
   entry.armed = nullptr;
-  if (timer->Interval() == kClockBoundInterval) {
+  if (timer->ClockAligned()) {
     qint64 early = entry.dueWallMs - WallMs();
     if (early > 0 && early <= kEarlyToleranceMs) {  // not yet in the second aimed at
       ArmIn(timer, entry, static_cast<int>(early));

@@ -1,8 +1,10 @@
 // The window timers on Qt: one fresh single-shot per period, so a handler that waits in a
 // modal box sees its own timer fire again inside the box.
 //
-// A 1000 ms timer keeps to the system clock's seconds: it fires a little after each whole
-// second, once per second, and follows when the clock is set. Other intervals simply re-arm.
+// A clock-aligned timer aims each shot a little after the system clock's next whole second.
+// A shot that comes a little early (timer slack) waits out the rest; any other fires and aims
+// at the second after the clock's present reading, which is how a clock set forward or back
+// is followed. Other timers simply re-arm at their interval.
 #pragma once
 
 #include <QObject>
@@ -14,7 +16,7 @@ class TTimer;
 
 class QtTimers {
  public:
-  // How far past the whole second a 1000 ms timer fires.
+  // How far past the whole second a clock-aligned timer aims: room for the system's timer slack.
   static constexpr int kSecondOffsetMs = 25;
 
   QtTimers() = default;
@@ -30,7 +32,7 @@ class QtTimers {
  private:
   struct Entry {
     QTimer* armed = nullptr;  // the single-shot that is waiting, if any
-    qint64 dueWallMs = 0;     // for the clock-bound kind: the moment aimed at
+    qint64 dueWallMs = 0;     // for a clock-aligned timer: the moment aimed at
   };
   void Arm(TTimer* timer, Entry& entry);
   void ArmIn(TTimer* timer, Entry& entry, int delayMs);

@@ -51,7 +51,8 @@ class Backend {
   // Moves the keyboard focus; the control layer has checked that it can take it.
   virtual void FocusControl(TControl& control) = 0;
 
-  // Starts the timer at its Interval (restarting the period), or stops it at 0.
+  // Starts the timer anew at its Interval, or at the next whole second when it is clock-aligned
+  // (TTimer::ClockAligned); stops it at an Interval of 0.
   virtual void TimerChanged(TTimer& timer) = 0;
   virtual void TimerDestroyed(TTimer& timer) = 0;
 

@@ -15,6 +15,16 @@ void TTimer::SetInterval(int interval) {
   if (interval < 0) interval = 0;
   if (interval == interval_) return;
   interval_ = interval;
+  Changed();
+}
+
+void TTimer::SetClockAligned(bool aligned) {
+  if (aligned == clockAligned_) return;
+  clockAligned_ = aligned;
+  Changed();
+}
+
+void TTimer::Changed() {
   if (Application) Application->GetBackend().TimerChanged(*this);
 }
 
