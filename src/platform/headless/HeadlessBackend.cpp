@@ -22,12 +22,19 @@ void HeadlessBackend::SetNow(TDateTime moment) {
   for (auto& [timer, due] : timers_) due.atMs = timer->ClockAligned() ? NextDueMs(*timer, nowMs_) : due.atMs + shift;
 }
 
+void HeadlessBackend::SetAlignedTickLateness(int64_t ms) {
+  alignedLatenessMs_ = ms;
+  for (auto& [timer, due] : timers_)
+    if (timer->ClockAligned()) due.atMs = NextDueMs(*timer, nowMs_);
+}
+
 // An aligned timer falls due right at the next whole second: the virtual clock has no timer
 // slack, so it needs none of the margin the Qt backend aims past the second.
-int64_t HeadlessBackend::NextDueMs(const TTimer& timer, int64_t fromMs) {
+int64_t HeadlessBackend::NextDueMs(const TTimer& timer, int64_t fromMs) const {
   if (!timer.ClockAligned()) return fromMs + timer.Interval();
-  int64_t second = fromMs / 1000 - (fromMs % 1000 < 0);  // rounded down, before 1899 too
-  return (second + 1) * 1000;
+  int64_t shifted = fromMs - alignedLatenessMs_;
+  int64_t second = shifted / 1000 - (shifted % 1000 < 0);  // rounded down, before 1899 too
+  return (second + 1) * 1000 + alignedLatenessMs_;
 }
 
 void HeadlessBackend::AddClockListener(std::function<void(int64_t)> listener) {

@@ -32,6 +32,9 @@ class HeadlessBackend : public Backend {
   // system clock would: a clock-aligned timer falls due at the next whole second of the new
   // time; any other keeps the time it had left, since it counts elapsed time.
   void SetNow(TDateTime moment);
+  // From now on clock-aligned timers fire that long after each whole second (0 at first), as
+  // on a loaded desktop: a test reaches the moments between a second's start and its tick.
+  void SetAlignedTickLateness(int64_t ms);
   // Called as the clock moves, in steps of at most 100 ms (sound engines hook in here).
   void AddClockListener(std::function<void(int64_t nowMs)> listener);
 
@@ -109,10 +112,11 @@ class HeadlessBackend : public Backend {
   };
   void MoveClockTo(int64_t targetMs);
   // When the timer falls due after the moment: its interval later, or at the next whole second.
-  static int64_t NextDueMs(const TTimer& timer, int64_t fromMs);
+  int64_t NextDueMs(const TTimer& timer, int64_t fromMs) const;
   void RunPosted();
 
   int64_t nowMs_ = 0;
+  int64_t alignedLatenessMs_ = 0;
   uint64_t nextOrder_ = 0;
   std::map<TTimer*, Due> timers_;
   std::vector<std::function<void(int64_t)>> clockListeners_;
