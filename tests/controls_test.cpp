@@ -267,6 +267,57 @@ TEST_F(ControlsTest, SpinEditKeepsItsTextAsTyped) {
   EXPECT_EQ(spin->Text(), "-2");
 }
 
+// Types the text one character at a time, each as an edit that appends it.
+void TypeInto(TSpinEdit& spin, const std::string& typed) {
+  for (size_t i = 0; i < typed.size();) {
+    size_t length = 1;
+    while (i + length < typed.size() && (static_cast<unsigned char>(typed[i + length]) & 0xC0) == 0x80) ++length;
+    spin.UserEdit(spin.Text() + typed.substr(i, length));
+    i += length;
+  }
+}
+
+TEST_F(ControlsTest, SpinEditTakesDigitsSignsAndThePointAndBeepsAtAnyOtherKey) {
+  auto* spin = new TSpinEdit(&form, "Spin", &form);
+  const struct {
+    const char* typed;
+    const char* text;
+    int beeps;
+  } cases[] = {
+      {"0123456789", "0123456789", 0}, {"+-.", "+-.", 0},  {"1a2", "12", 1}, {"1 2", "12", 1},
+      {"x,y", "", 3},                  {"9e5", "95", 1},   {"９", "", 1},    {"\t1\n", "1", 2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.typed);
+    spin->SetText("");
+    int before = ui.Beeps;
+    TypeInto(*spin, c.typed);
+    EXPECT_EQ(spin->Text(), c.text);
+    EXPECT_EQ(ui.Beeps - before, c.beeps);
+  }
+
+  // A paste or an assistive tool's text is one edit: one character it cannot hold refuses all.
+  spin->SetText("5");
+  int before = ui.Beeps;
+  EXPECT_FALSE(spin->UserMayEdit("512x"));
+  spin->UserEdit("512x");
+  EXPECT_EQ(spin->Text(), "5");
+  EXPECT_EQ(ui.Beeps - before, 2);
+  EXPECT_TRUE(spin->UserMayEdit("-7"));
+  spin->UserEdit("-7");
+  EXPECT_EQ(spin->Text(), "-7");
+  EXPECT_EQ(ui.Beeps - before, 2);
+
+  // Code sets any text; a control the user cannot reach takes nothing from the user, silently.
+  spin->SetText("abc");
+  EXPECT_EQ(spin->Text(), "abc");
+  spin->SetEnabled(false);
+  spin->UserEdit("1");
+  spin->UserEdit("x");
+  EXPECT_EQ(spin->Text(), "abc");
+  EXPECT_EQ(ui.Beeps - before, 2);
+}
+
 TEST_F(ControlsTest, FocusFailsOnAPageThatIsNotShowing) {
   auto* pages = new TPageControl(&form, "Pages", &form);
   auto* first = new TTabSheet(&form, "First", pages);

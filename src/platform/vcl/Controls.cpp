@@ -240,8 +240,18 @@ int TSpinEdit::Value() const {
 
 void TSpinEdit::SetValue(int value) { SetText(IntToStr(Clamp(value))); }
 
+bool TSpinEdit::UserMayEdit(const std::string& text) {
+  if (!UserCanAct()) return false;
+  // Every character it takes is ASCII, so any byte of a longer UTF-8 character is refused too.
+  bool allowed = std::all_of(text.begin(), text.end(), [](char c) {
+    return (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.';
+  });
+  if (!allowed && Application) Application->GetBackend().Beep();
+  return allowed;
+}
+
 void TSpinEdit::UserEdit(std::string text) {
-  if (UserCanAct()) SetText(std::move(text));
+  if (UserMayEdit(text)) SetText(std::move(text));
 }
 
 void TSpinEdit::UserStep(int delta) {

@@ -217,7 +217,8 @@ class TDateTimePicker : public TWinControl {
   TDateTime value_ = 0;
 };
 
-// Keeps its text as typed; the value is that text read as a whole number.
+// Keeps its text as typed; the value is that text read as a whole number. The user may type
+// only digits, "+", "-" and the decimal separator; anything else is refused with a beep.
 class TSpinEdit : public TWinControl {
  public:
   using TWinControl::TWinControl;
@@ -225,9 +226,14 @@ class TSpinEdit : public TWinControl {
   int MinValue = 0;
   int MaxValue = 0;  // both 0: no limits
   const std::string& Text() const { return text_; }
-  void SetText(std::string text);
+  void SetText(std::string text);  // from code: any text, unfiltered
   int Value() const;  // the text as a whole number, else MinValue
   void SetValue(int value);
+  // The text a user's edit would leave (typed, pasted, an input method's or an assistive
+  // tool's): whether the spin edit takes it. One character it cannot hold refuses the whole
+  // edit with a beep. Changes nothing.
+  bool UserMayEdit(const std::string& text);
+  // The text after the user's edit; one that UserMayEdit refuses leaves the text as it was.
   void UserEdit(std::string text);
   void UserStep(int delta);  // the arrow buttons
 
