@@ -185,6 +185,29 @@ TEST_F(QtKeyboardTest, ThePowerOffSpinEditsFilterPastesAndAnAssistiveToolsText) 
   EXPECT_EQ(f.SpinEdit_S_Gj->Text(), "15");
 }
 
+// The line edit checks its text again as it loses the focus; a spin edit being destroyed
+// while its field has the focus is not asked.
+TEST_F(QtTest, ASpinEditDestroyedWhileItsFieldHasTheFocusIsNotAskedOnTheWayOut) {
+  struct SpinForm : TForm {
+    SpinForm() : TForm("Frm_Spin", "TFrm_Spin") {
+      SetClientSize(200, 100);
+      spin = new TSpinEdit(this, "spin", this);
+      spin->SetBounds(10, 10, 50, 21);
+    }
+    TSpinEdit* spin;
+  };
+  auto& f = Show(new SpinForm);
+  QWidget* window = Ui().WidgetOf(f);
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+  auto* edit = Ui().WidgetOf(*f.spin)->findChild<QLineEdit*>();
+  edit->setFocus();
+  ASSERT_TRUE(edit->hasFocus());
+  delete f.spin;  // a report here means the spin edit was reached half destroyed
+  f.spin = nullptr;
+  EXPECT_TRUE(f.Controls().empty());
+}
+
 TEST_F(QtKeyboardTest, TheFocusLeavesAControlThatIsDisabledForTheNextInTheLayoutsOrder) {
   TFrm_Tamiro& f = Started();
   WidgetOf<QWidget>(*f.Btn_Clear)->setFocus();
