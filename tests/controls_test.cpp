@@ -267,6 +267,108 @@ TEST_F(ControlsTest, SpinEditKeepsItsTextAsTyped) {
   EXPECT_EQ(spin->Text(), "-2");
 }
 
+// Types the text one character at a time, each as an edit that appends it.
+void TypeInto(TSpinEdit& spin, const std::string& typed) {
+  for (size_t i = 0; i < typed.size();) {
+    size_t length = 1;
+    while (i + length < typed.size() && (static_cast<unsigned char>(typed[i + length]) & 0xC0) == 0x80) ++length;
+    spin.UserEdit(spin.Text() + typed.substr(i, length));
+    i += length;
+  }
+}
+
+TEST_F(ControlsTest, SpinEditTakesDigitsSignsAndThePointAndBeepsAtAnyOtherKey) {
+  auto* spin = new TSpinEdit(&form, "Spin", &form);
+  const struct {
+    const char* typed;
+    const char* text;
+    int beeps;
+  } cases[] = {
+      {"0123456789", "0123456789", 0}, {"+-.", "+-.", 0},  {"1a2", "12", 1}, {"1 2", "12", 1},
+      {"x,y", "", 3},                  {"9e5", "95", 1},   {"９", "", 1},    {"\t1\n", "1", 2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.typed);
+    spin->SetText("");
+    int before = ui.Beeps;
+    TypeInto(*spin, c.typed);
+    EXPECT_EQ(spin->Text(), c.text);
+    EXPECT_EQ(ui.Beeps - before, c.beeps);
+  }
+
+  // A paste or an assistive tool's text is one edit: one character it cannot hold refuses all.
+  spin->SetText("5");
+  int before = ui.Beeps;
+  EXPECT_FALSE(spin->UserMayEdit("512x"));
+  spin->UserEdit("512x");
+  EXPECT_EQ(spin->Text(), "5");
+  EXPECT_EQ(ui.Beeps - before, 2);
+  EXPECT_TRUE(spin->UserMayEdit("-7"));
+  spin->UserEdit("-7");
+  EXPECT_EQ(spin->Text(), "-7");
+  EXPECT_EQ(ui.Beeps - before, 2);
+
+  // Code sets any text; a control the user cannot reach takes nothing from the user, silently.
+  spin->SetText("abc");
+  EXPECT_EQ(spin->Text(), "abc");
+  spin->SetEnabled(false);
+  spin->UserEdit("1");
+  spin->UserEdit("x");
+  EXPECT_EQ(spin->Text(), "abc");
+  EXPECT_EQ(ui.Beeps - before, 2);
+}
+
+TEST_F(ControlsTest, BottomAlignedControlsKeepToTheBottomEdgeAtTheClientWidth) {
+  form.SetClientSize(534, 407);
+  auto* bar = new TStatusBar(&form, "Bar", &form);
+  bar->SetBounds(0, 386, 534, 21);
+  auto* strip = new TButton(&form, "Strip", &form);
+  strip->SetBounds(5, 5, 50, 25);
+  auto* plain = new TButton(&form, "Plain", &form);
+  plain->SetBounds(40, 200, 65, 25);
+  bar->SetAlign(TAlign::alBottom);
+  strip->SetAlign(TAlign::alBottom);  // stacked on the bar, which was aligned first
+
+  struct Bounds {
+    int left, top, width, height;
+    bool operator==(const Bounds&) const = default;
+  };
+  auto bounds = [](const TControl* c) { return Bounds{c->Left(), c->Top(), c->Width(), c->Height()}; };
+  const struct {
+    const char* step;
+    std::function<void()> act;
+    Bounds bar, strip;
+  } steps[] = {
+      {"aligned", [] {}, {0, 386, 534, 21}, {0, 361, 534, 25}},
+      {"folded", [&] { form.SetHeight(292); }, {0, 235, 534, 21}, {0, 210, 534, 25}},
+      {"wider", [&] { form.SetClientSize(600, 256); }, {0, 235, 600, 21}, {0, 210, 600, 25}},
+      {"a new frame keeps the client width", [&] { form.SetFrameWidth(12); }, {0, 235, 600, 21}, {0, 210, 600, 25}},
+      {"the bar hidden", [&] { bar->SetVisible(false); }, {0, 235, 600, 21}, {0, 231, 600, 25}},
+      {"shown again", [&] { bar->SetVisible(true); }, {0, 235, 600, 21}, {0, 210, 600, 25}},
+      {"moved from code", [&] { bar->SetBounds(10, 10, 100, 30); }, {0, 226, 600, 30}, {0, 201, 600, 25}},
+      {"unfolded", [&] { form.SetHeight(443); }, {0, 377, 600, 30}, {0, 352, 600, 25}},
+  };
+  for (const auto& s : steps) {
+    SCOPED_TRACE(s.step);
+    s.act();
+    EXPECT_TRUE(bounds(bar) == s.bar);
+    EXPECT_TRUE(bounds(strip) == s.strip);
+    EXPECT_TRUE((bounds(plain) == Bounds{40, 200, 65, 25})) << "an unaligned control stays put";
+  }
+  EXPECT_TRUE(form.InView(*plain));
+  plain->SetTop(360);
+  EXPECT_FALSE(form.InView(*plain)) << "under what is docked to the bottom";
+
+  // Any container lays out its own aligned children.
+  auto* group = new TGroupBox(&form, "Group", &form);
+  group->SetBounds(0, 0, 200, 100);
+  auto* inner = new TStatusBar(&form, "Inner", group);
+  inner->SetBounds(0, 0, 10, 20);
+  inner->SetAlign(TAlign::alBottom);
+  group->SetBounds(0, 0, 300, 150);
+  EXPECT_TRUE((bounds(inner) == Bounds{0, 130, 300, 20}));
+}
+
 TEST_F(ControlsTest, FocusFailsOnAPageThatIsNotShowing) {
   auto* pages = new TPageControl(&form, "Pages", &form);
   auto* first = new TTabSheet(&form, "First", pages);

@@ -1,4 +1,6 @@
 // The main window's layout: every control's kind, parent, place, tab order, caption and state.
+#include <functional>
+
 #include "TamiroFixture.h"
 
 namespace {
@@ -97,6 +99,31 @@ TEST_F(LayoutTest, EveryControlSitsWhereTheLayoutPutsIt) {
     EXPECT_EQ(control->Height(), p.height);
     EXPECT_EQ(control->TabOrder, p.tab);
     EXPECT_EQ(control->Caption(), p.caption);
+  }
+}
+
+TEST_F(LayoutTest, TheStatusBarKeepsToTheBottomEdgeAtTheClientWidth) {
+  StartAt("2026-03-02 08:00:00");
+  const struct {
+    const char* step;
+    std::function<void()> act;
+    int top, width;
+  } steps[] = {
+      {"started folded", [] {}, 235, 534},
+      {"unfolded", [&] { F().Btn_Sz->UserClick(); }, 386, 534},
+      {"folded again", [&] { F().Btn_Sz->UserClick(); }, 235, 534},
+      {"a taller window", [&] { F().SetHeight(500); }, 443, 534},
+      {"a wider client area", [&] { F().SetClientSize(600, 407); }, 386, 600},
+      {"the desktop's frame", [&] { F().SetFrameWidth(14); }, 386, 600},
+  };
+  for (const auto& s : steps) {
+    SCOPED_TRACE(s.step);
+    s.act();
+    EXPECT_EQ(F().sBar->Left(), 0);
+    EXPECT_EQ(F().sBar->Top(), s.top);
+    EXPECT_EQ(F().sBar->Top() + F().sBar->Height(), F().ClientHeight());
+    EXPECT_EQ(F().sBar->Width(), s.width);
+    EXPECT_EQ(F().sBar->Height(), 21);
   }
 }
 

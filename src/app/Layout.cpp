@@ -67,6 +67,7 @@ void TFrm_Tamiro::BuildWindow() {
   xz = Place(new TPageControl(this, "xz", this), 6, 238, 451, 155, 8);
   xpGroupBox5 = Captioned(Place(new TGroupBox(this, "xpGroupBox5", this), 8, 4, 518, 185, 9), "记录列表");
   sBar = Place(new TStatusBar(this, "sBar", this), 0, 386, 534, 21, 10);
+  sBar->SetAlign(TAlign::alBottom);
   sBar->AddPanel("电子闹钟", 190);
   sBar->AddPanel("定时关机尚未启动", 84);
   List_Box = Place(new TListBox(this, "List_Box", this), 0, 189, 20, 20, 11);

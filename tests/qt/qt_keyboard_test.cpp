@@ -5,6 +5,7 @@
 #include <QAccessibleActionInterface>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -152,6 +153,59 @@ TEST_F(QtKeyboardTest, AnAssistiveToolsActionsAreTheUsersOwn) {
   check->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
   EXPECT_TRUE(f.Chk_Zd->Checked());
   EXPECT_EQ(changes, 3);
+}
+
+// A paste and an assistive tool's text pass the spin edit's key filter as typing does.
+TEST_F(QtKeyboardTest, ThePowerOffSpinEditsFilterPastesAndAnAssistiveToolsText) {
+  TFrm_Tamiro& f = Started();
+  f.Btn_Sz->UserClick();
+  f.xz->UserSelectPage(3);
+  auto* edit = WidgetOf<QWidget>(*f.SpinEdit_S_Gj)->findChild<QLineEdit*>();
+  ASSERT_NE(edit, nullptr);
+  edit->setFocus();
+  const struct {
+    const char* pasted;
+    const char* text;
+  } pastes[] = {{"42", "42"}, {"7x", "42"}, {"-3", "-3"}};
+  for (const auto& c : pastes) {
+    SCOPED_TRACE(c.pasted);
+    edit->selectAll();
+    QApplication::clipboard()->setText(QString::fromUtf8(c.pasted));
+    QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(f.SpinEdit_S_Gj->Text(), c.text);
+    EXPECT_EQ(edit->text(), QString::fromUtf8(c.text));
+  }
+
+  QAccessibleInterface* field = Accessible(edit);
+  ASSERT_NE(field->editableTextInterface(), nullptr);
+  field->editableTextInterface()->insertText(0, QStringLiteral("a"));
+  EXPECT_EQ(f.SpinEdit_S_Gj->Text(), "-3");
+  EXPECT_EQ(edit->text(), QStringLiteral("-3"));
+  field->editableTextInterface()->replaceText(0, field->textInterface()->characterCount(), QStringLiteral("15"));
+  EXPECT_EQ(f.SpinEdit_S_Gj->Text(), "15");
+}
+
+// The line edit checks its text again as it loses the focus; a spin edit being destroyed
+// while its field has the focus is not asked.
+TEST_F(QtTest, ASpinEditDestroyedWhileItsFieldHasTheFocusIsNotAskedOnTheWayOut) {
+  struct SpinForm : TForm {
+    SpinForm() : TForm("Frm_Spin", "TFrm_Spin") {
+      SetClientSize(200, 100);
+      spin = new TSpinEdit(this, "spin", this);
+      spin->SetBounds(10, 10, 50, 21);
+    }
+    TSpinEdit* spin;
+  };
+  auto& f = Show(new SpinForm);
+  QWidget* window = Ui().WidgetOf(f);
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+  auto* edit = Ui().WidgetOf(*f.spin)->findChild<QLineEdit*>();
+  edit->setFocus();
+  ASSERT_TRUE(edit->hasFocus());
+  delete f.spin;  // a report here means the spin edit was reached half destroyed
+  f.spin = nullptr;
+  EXPECT_TRUE(f.Controls().empty());
 }
 
 TEST_F(QtKeyboardTest, TheFocusLeavesAControlThatIsDisabledForTheNextInTheLayoutsOrder) {

@@ -62,6 +62,7 @@ class HeadlessBackend : public Backend {
   // --- what the program asked of the outside world
   std::vector<std::string> ShellOpens, ProgramStarts;
   int PowerOffRequests = 0;
+  int Beeps = 0;
   int Screen = 1920;
   bool HasTray = true;
   bool WindowShown = false, TaskbarButtonShown = false;
@@ -94,6 +95,7 @@ class HeadlessBackend : public Backend {
   void ProcessMessages() override;
   void Post(std::function<void()> work) override;
   int ScreenWidth() override { return Screen; }
+  void Beep() override { ++Beeps; }
   void MinimizeApp(bool hideTaskbarButton) override;
   void RestoreApp() override;
   bool TrayAvailable() override { return HasTray; }

@@ -125,6 +125,8 @@ int QtBackend::ScreenWidth() {
   return screen ? screen->geometry().width() : 0;
 }
 
+void QtBackend::Beep() { QApplication::beep(); }
+
 void QtBackend::MinimizeApp(bool hideTaskbarButton) {
   QWidget* window = MainWindow();
   if (!window) return;

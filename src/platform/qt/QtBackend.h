@@ -53,6 +53,7 @@ class QtBackend : public Backend {
   void ProcessMessages() override;
   void Post(std::function<void()> work) override;  // Callable from any thread.
   int ScreenWidth() override;
+  void Beep() override;
   void MinimizeApp(bool hideTaskbarButton) override;
   void RestoreApp() override;
   bool TrayAvailable() override;

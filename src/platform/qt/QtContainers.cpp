@@ -10,7 +10,6 @@
 #include "platform/qt/QtConvert.h"
 #include "platform/qt/QtPeers.h"
 #include "platform/vcl/Controls.h"
-#include "platform/vcl/Forms.h"
 
 namespace {
 
@@ -78,7 +77,7 @@ class TabSheetPeer : public Peer {
 };
 
 // Panels side by side with centred text, the last one reaching to the right end; no size
-// grip, as the window cannot be resized. On the form it keeps to the bottom edge.
+// grip, as the window cannot be resized.
 class StatusBarPeer : public Peer {
  public:
   StatusBarPeer(QtPeers& peers, TStatusBar& bar, QWidget* host) : Peer(peers, bar, new QFrame(host)), bar_(bar) {
@@ -89,10 +88,7 @@ class StatusBarPeer : public Peer {
 
  protected:
   void PushGeometry() override {
-    if (auto* form = dynamic_cast<TForm*>(bar_.Parent()))
-      widget_->setGeometry(0, form->ClientHeight() - bar_.Height(), form->ClientWidth(), bar_.Height());
-    else
-      Peer::PushGeometry();
+    Peer::PushGeometry();
     PlacePanels();
   }
   void PushState() override {

@@ -87,9 +87,6 @@ class FormPeer : public Peer {
       widget_->move(frame);
     else if (QWindow* window = widget_->windowHandle(); window && window->framePosition() != frame)
       window->setFramePosition(frame);
-    // The status bar keeps to the bottom edge at every height.
-    for (TControl* child : form_.Controls())
-      if (dynamic_cast<TStatusBar*>(child)) peers_.Push(*child);
   }
   void PushVisible() override {}  // shown by the backend, hidden and restored with the application
   void PushColor() override {}

@@ -1,6 +1,6 @@
 // The text kinds with rules of their own: the memo (every typed character passes the key
-// filter first), the spin edit (keeps its text as typed) and the date and time pickers.
-#include <QApplication>
+// filter first), the spin edit (every edit passes its key filter, keeps its text as typed) and
+// the date and time pickers.
 #include <QContextMenuEvent>
 #include <QDateEdit>
 #include <QFrame>
@@ -193,27 +193,30 @@ class MemoPeer : public Peer {
   TMemo& memo_;
 };
 
-// Digits, signs and the decimal point; anything else is refused with a beep.
+// Every way text goes into the line edit (a key, a paste, an input method, an assistive
+// tool's text) passes its validator, which asks the spin edit; the spin edit beeps when it
+// refuses, and the line edit keeps its text and cursor.
 class SpinValidator : public QValidator {
  public:
-  using QValidator::QValidator;
+  SpinValidator(QWidget* frame, QLineEdit* edit, TSpinEdit& spin) : QValidator(edit), frame_(frame), spin_(spin) {}
   State validate(QString& input, int&) const override {
-    for (QChar c : input)
-      if (!(c >= QLatin1Char('0') && c <= QLatin1Char('9')) && c != QLatin1Char('+') && c != QLatin1Char('-') &&
-          c != QLatin1Char('.')) {
-        QApplication::beep();
-        return Invalid;
-      }
-    return Acceptable;
+    // The line edit losing the focus while its spin edit is being destroyed asks too; the
+    // frame's signals are blocked then, and nothing may reach the spin edit.
+    if (frame_->signalsBlocked()) return Acceptable;
+    return spin_.UserMayEdit(FromQ(input)) ? Acceptable : Invalid;
   }
+
+ private:
+  QWidget* frame_;
+  TSpinEdit& spin_;
 };
 
 // A line edit with up and down buttons: the text stays as typed ("", "00", "-3").
 class SpinWidget : public QFrame {
  public:
-  explicit SpinWidget(QWidget* parent) : QFrame(parent) {
+  SpinWidget(QWidget* parent, TSpinEdit& spin) : QFrame(parent) {
     edit = new QLineEdit(this);
-    edit->setValidator(new SpinValidator(edit));
+    edit->setValidator(new SpinValidator(this, edit, spin));
     edit->installEventFilter(this);
     up = new QToolButton(this);
     up->setArrowType(Qt::UpArrow);
@@ -254,7 +257,7 @@ class SpinWidget : public QFrame {
 
 class SpinPeer : public Peer {
  public:
-  SpinPeer(QtPeers& peers, TSpinEdit& spin, QWidget* host) : Peer(peers, spin, new SpinWidget(host)), spin_(spin) {
+  SpinPeer(QtPeers& peers, TSpinEdit& spin, QWidget* host) : Peer(peers, spin, new SpinWidget(host, spin)), spin_(spin) {
     auto* widget = static_cast<SpinWidget*>(widget_.data());
     defaultFocus_ = Qt::StrongFocus;
     QObject::connect(widget->edit, &QLineEdit::textChanged, widget,

@@ -70,6 +70,8 @@ class Backend {
   virtual void Post(std::function<void()> work) = 0;
 
   virtual int ScreenWidth() = 0;
+  // The desktop's warning sound: a control refused what the user typed.
+  virtual void Beep() = 0;
 
   // Hides the application (with its taskbar button when asked), or brings it back to the front.
   virtual void MinimizeApp(bool hideTaskbarButton) = 0;

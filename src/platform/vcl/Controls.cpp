@@ -35,12 +35,22 @@ void TControl::SetBounds(int left, int top, int width, int height) {
   if (left == left_ && top == top_ && width == width_ && height == height_) return;
   left_ = left, top_ = top, width_ = width, height_ = height;
   Changed();
+  // A container's aligned children follow its size; an aligned control is put back in its place.
+  if (auto* self = dynamic_cast<TWinControl*>(this)) self->AlignControls();
+  if (align_ != TAlign::alNone && parent_) parent_->AlignControls();
+}
+
+void TControl::SetAlign(TAlign align) {
+  if (align == align_) return;
+  align_ = align;
+  if (parent_) parent_->AlignControls();
 }
 
 void TControl::SetVisible(bool visible) {
   if (visible == visible_) return;
   visible_ = visible;
   Changed();
+  if (align_ != TAlign::alNone && parent_) parent_->AlignControls();  // the others close up
 }
 
 void TControl::SetEnabled(bool enabled) {
@@ -89,6 +99,18 @@ void TControl::RunUserEvent(const TNotifyEvent& event, TObject* sender) {
     Application->Guard([&] { event(sender); });
   else
     event(sender);
+}
+
+void TWinControl::AlignControls() {
+  if (aligning_) return;  // the children's own moves land here again
+  aligning_ = true;
+  int bottom = ClientHeight();
+  for (TControl* child : children_) {
+    if (child->align_ != TAlign::alBottom || !child->visible_) continue;
+    bottom -= child->height_;
+    child->SetBounds(0, bottom, ClientWidth(), child->height_);
+  }
+  aligning_ = false;
 }
 
 bool TWinControl::CanFocus() const { return UserCanAct(); }
@@ -240,8 +262,18 @@ int TSpinEdit::Value() const {
 
 void TSpinEdit::SetValue(int value) { SetText(IntToStr(Clamp(value))); }
 
+bool TSpinEdit::UserMayEdit(const std::string& text) {
+  if (!UserCanAct()) return false;
+  // Every character it takes is ASCII, so any byte of a longer UTF-8 character is refused too.
+  bool allowed = std::all_of(text.begin(), text.end(), [](char c) {
+    return (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.';
+  });
+  if (!allowed && Application) Application->GetBackend().Beep();
+  return allowed;
+}
+
 void TSpinEdit::UserEdit(std::string text) {
-  if (UserCanAct()) SetText(std::move(text));
+  if (UserMayEdit(text)) SetText(std::move(text));
 }
 
 void TSpinEdit::UserStep(int delta) {

@@ -22,6 +22,10 @@ class EInvalidOperation : public Exception {
   using Exception::Exception;
 };
 
+// How a control keeps to its parent's client area as that changes size: alNone stays where it
+// is put; alBottom lies along the bottom edge at the whole client width, keeping its height.
+enum class TAlign { alNone, alBottom };
+
 class TControl : public TComponent {
  public:
   TControl(TComponent* owner, std::string name, TWinControl* parent);
@@ -39,6 +43,9 @@ class TControl : public TComponent {
   void SetBounds(int left, int top, int width, int height);
   void SetLeft(int left) { SetBounds(left, top_, width_, height_); }
   void SetTop(int top) { SetBounds(left_, top, width_, height_); }
+  TAlign Align() const { return align_; }
+  // Takes its aligned place at once, and again whenever the parent's client size changes.
+  void SetAlign(TAlign align);
 
   bool Visible() const { return visible_; }
   void SetVisible(bool visible);
@@ -69,6 +76,7 @@ class TControl : public TComponent {
   friend class TWinControl;
   TWinControl* parent_;
   int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+  TAlign align_ = TAlign::alNone;
   bool visible_ = true;
   bool enabled_ = true;
   std::string caption_;
@@ -83,6 +91,13 @@ class TWinControl : public TControl {
   using TControl::TControl;
   ~TWinControl() override;
   const std::vector<TControl*>& Controls() const { return children_; }
+  // The area the children are placed in, from the control's own top-left corner.
+  virtual int ClientWidth() const { return Width(); }
+  virtual int ClientHeight() const { return Height(); }
+  // Places the aligned children: the visible bottom-aligned ones stacked up from the bottom
+  // edge, the first created lowest. Runs by itself when the client size or an aligned child
+  // changes.
+  void AlignControls();
   // Throws EInvalidOperation when the control cannot take the focus (hidden,
   // disabled, or on a page that is not showing).
   void SetFocus();
@@ -91,6 +106,7 @@ class TWinControl : public TControl {
  private:
   friend class TControl;
   std::vector<TControl*> children_;
+  bool aligning_ = false;
 };
 
 class TButton : public TWinControl {
@@ -217,7 +233,8 @@ class TDateTimePicker : public TWinControl {
   TDateTime value_ = 0;
 };
 
-// Keeps its text as typed; the value is that text read as a whole number.
+// Keeps its text as typed; the value is that text read as a whole number. The user may type
+// only digits, "+", "-" and the decimal separator; anything else is refused with a beep.
 class TSpinEdit : public TWinControl {
  public:
   using TWinControl::TWinControl;
@@ -225,9 +242,14 @@ class TSpinEdit : public TWinControl {
   int MinValue = 0;
   int MaxValue = 0;  // both 0: no limits
   const std::string& Text() const { return text_; }
-  void SetText(std::string text);
+  void SetText(std::string text);  // from code: any text, unfiltered
   int Value() const;  // the text as a whole number, else MinValue
   void SetValue(int value);
+  // The text a user's edit would leave (typed, pasted, an input method's or an assistive
+  // tool's): whether the spin edit takes it. One character it cannot hold refuses the whole
+  // edit with a beep. Changes nothing.
+  bool UserMayEdit(const std::string& text);
+  // The text after the user's edit; one that UserMayEdit refuses leaves the text as it was.
   void UserEdit(std::string text);
   void UserStep(int delta);  // the arrow buttons
 

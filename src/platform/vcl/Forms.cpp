@@ -38,7 +38,7 @@ bool TForm::InView(const TControl& control) const {
   if (c != this) return false;  // not on this form
   int bottom = ClientHeight();
   for (TControl* child : Controls())
-    if (dynamic_cast<TStatusBar*>(child) && child->Visible()) bottom -= child->Height();
+    if (child->Align() == TAlign::alBottom && child->Visible()) bottom = std::min(bottom, child->Top());
   return left < ClientWidth() && left + control.Width() > 0 && top < bottom && top + control.Height() > 0;
 }
 

@@ -25,16 +25,16 @@ class TForm : public TWinControl {
   ~TForm() override;
   const char* ClassName() const override { return windowClassName_.c_str(); }
 
-  int ClientWidth() const { return Width() - frameWidth_; }
-  int ClientHeight() const { return Height() - kFrameHeight; }
+  int ClientWidth() const override { return Width() - frameWidth_; }
+  int ClientHeight() const override { return Height() - kFrameHeight; }
   void SetClientSize(int width, int height);
   void SetHeight(int height) { SetBounds(Left(), Top(), Width(), height); }
   // The left and right borders together, as the desktop draws them; keeps the client width.
   int FrameWidth() const { return frameWidth_; }
   void SetFrameWidth(int width);
 
-  // Whether the user can see some of the control: the client area less the status bar
-  // docked to its bottom edge. Folding the window hides what lies below the fold.
+  // Whether the user can see some of the control: the client area less what is docked to its
+  // bottom edge (the status bar). Folding the window hides what lies below the fold.
   bool InView(const TControl& control) const;
   // The control the Tab key moves to (Shift+Tab when not goForward), or null when none
   // can take the focus. The order is the tab order of each parent, a container's own
