@@ -16,6 +16,7 @@
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/IniFile.h"
 #include "platform/rtl/Text.h"
+#include "platform/rtl/TextFile.h"
 
 namespace {
 
@@ -381,6 +382,68 @@ TEST(IniAppendTest, ChangesFromOutsideBetweenAppendsAreKept) {
     ASSERT_EQ(TIniFile(path).ReadString(std::to_string(i), "FDatetime"), "08:00:00") << "key " << i;
   }
   std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+
+namespace {
+
+// A pass trusts its copy against changes from outside, but never against the program's own:
+// whatever the program does to the file through its file functions, the next read sees.
+TEST_F(IniFileTest, APassSeesEveryChangeTheProgramMakesToItsFile) {
+  struct Case {
+    const char* what;
+    std::function<void(const std::string& path)> change;
+    const char* value;  // of [a] k after the change
+    std::vector<std::string> sections;
+  };
+  const Case cases[] = {
+      {"deleted", [](const std::string& path) { DeleteFile(path); }, "", {}},
+      {"replaced as a whole",
+       [](const std::string& path) { ReplaceFileBytes(path, "[b]\r\nk=2\r\n", SyncMode::LeaveToSystem); }, "",
+       {"b"}},
+      {"a line appended", [](const std::string& path) { AppendLine(path, "[c]", OpenVariant::AppendOnly); }, "1",
+       {"a", "c"}},
+      {"written by another reader", [](const std::string& path) { TIniFile(path).WriteString("a", "k", "3"); },
+       "3", {"a"}},
+      {"deleted, then written by another reader",
+       [](const std::string& path) {
+         DeleteFile(path);
+         TIniFile(path).WriteString("d", "k", "4");
+       },
+       "", {"d"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Overwrite("[a]\r\nk=1\r\n");
+    TIniFile ini(path_);
+    TIniFile::ReadPass pass(ini);
+    ASSERT_EQ(ini.ReadString("a", "k"), "1");
+    c.change(path_);
+    EXPECT_EQ(ini.ReadString("a", "k"), c.value);
+    EXPECT_EQ(ini.ReadSections(), c.sections);
+  }
+}
+
+// The pass's own writes keep its copy true, so they do not end its trust: a change from
+// outside after them still waits for the next pass, and a later delete is still seen.
+TEST_F(IniFileTest, APassKeepsTrustingItsCopyAcrossItsOwnWrites) {
+  Overwrite("[a]\r\nk=1\r\n");
+  TIniFile ini(path_);
+  {
+    TIniFile::ReadPass pass(ini);
+    ASSERT_EQ(ini.ReadString("a", "k"), "1");
+    ini.WriteString("a", "k", "2");  // a replacement of the whole file
+    ini.WriteString("b", "k", "3");  // an appended section
+    Overwrite("[a]\r\nk=9\r\n");
+    EXPECT_EQ(ini.ReadString("a", "k"), "2");
+    EXPECT_EQ(ini.ReadString("b", "k"), "3");
+    DeleteFile(path_);
+    EXPECT_EQ(ini.ReadSections(), std::vector<std::string>{});
+    ini.WriteString("c", "k", "4");
+    EXPECT_EQ(ini.ReadSections(), std::vector<std::string>{"c"});
+  }
+  EXPECT_EQ(Read(), "[c]\r\nk=4\r\n");
 }
 
 }  // namespace
