@@ -3,6 +3,7 @@
 
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -10,6 +11,7 @@
 
 #include <sndfile.h>
 
+#include "TestSupport.h"
 #include "app/FilePlaces.h"
 #include "platform/audio/XaudioPlayer.h"
 #include "platform/os/Registry.h"
@@ -19,8 +21,7 @@
 namespace fs = std::filesystem;
 
 void TamiroTest::SetUp() {
-  char pattern[] = "/tmp/tamiro-test-XXXXXX";
-  root_ = mkdtemp(pattern);
+  root_ = MakeTempFolder("tamiro-test");
   fs::create_directories(ProgramDir());
   fs::create_directories(WorkDir());
   fs::create_directories(root_ + "/config");
@@ -53,6 +54,14 @@ TDateTime TamiroTest::Moment(const std::string& text) {
   if (text.size() > 20) value += std::stoi(text.substr(20)) / kMsPerDay;
   FormatSettings() = saved;
   return value;
+}
+
+int64_t TamiroTest::Ms(const std::string& moment) { return std::llround(Moment(moment) * kMsPerDay); }
+
+void TamiroTest::ExpectErrorReport(const HeadlessBackend::Box& box, const std::string& text) {
+  EXPECT_EQ(box.Text, text);
+  EXPECT_EQ(box.Caption, kApplicationTitle);
+  EXPECT_EQ(box.Flags, MB_OK | MB_ICONERROR);
 }
 
 void TamiroTest::StartAt(const std::string& moment) {
@@ -98,12 +107,7 @@ void TamiroTest::RestartAt(const std::string& moment) {
   StartAt(moment);
 }
 
-std::string TamiroTest::FileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
+std::string TamiroTest::FileBytes(const std::string& path) { return ReadBytes(path); }
 
 std::string TamiroTest::Gbk(const std::string& utf8) { return Utf8ToGbk(utf8); }
 

@@ -261,8 +261,8 @@ namespace {
 
 // One pass over many keys checks the file once; the next pass sees what changed.
 TEST(IniReadPassTest, ChecksOncePerPassAndAgainInANestedPass) {
-  char pattern[] = "/tmp/tamiro-ini-pass-XXXXXX";
-  std::string dir = mkdtemp(pattern);
+  TempFolder folder("tamiro-ini-pass");
+  const std::string& dir = folder.Path();
   std::string path = dir + "/pass.ini";
   auto write = [&](const char* text) {
     std::FILE* f = std::fopen(path.c_str(), "wb");
@@ -287,8 +287,6 @@ TEST(IniReadPassTest, ChecksOncePerPassAndAgainInANestedPass) {
   }
   write("[a]\r\nk=333\r\n");
   EXPECT_EQ(ini.ReadString("a", "k"), "333") << "outside a pass every read checks";
-  std::remove(path.c_str());
-  rmdir(dir.c_str());
 }
 
 TEST(IniReadPassTest, APassMayOutliveItsFile) {
@@ -305,8 +303,8 @@ namespace {
 // Keys written at the end are appended; what the writer then reads from its own
 // copy must be what a fresh reader parses from the file.
 TEST(IniAppendTest, AppendedWritesReadTheSameAsAFreshParse) {
-  char pattern[] = "/tmp/tamiro-ini-append-XXXXXX";
-  std::string dir = mkdtemp(pattern);
+  TempFolder folder("tamiro-ini-append");
+  const std::string& dir = folder.Path();
   std::string path = dir + "/append.ini";
   TIniFile writer(path);
   writer.WriteString("0", "FDatetime", "08:00:00");
@@ -328,7 +326,6 @@ TEST(IniAppendTest, AppendedWritesReadTheSameAsAFreshParse) {
   std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   EXPECT_EQ(bytes, Utf8ToGbk("[0]\r\nFDatetime=08:00:00\r\nFShijian= \"起床\" \r\nFNzls=late.mp3\r\n"
                              "[1]\r\nFNxfs=周末\r\nFDatetime=09:00:00\r\n[[odd]]\r\nk=v\r\n"));
-  std::filesystem::remove_all(dir);
 }
 
 }  // namespace
@@ -339,8 +336,8 @@ namespace {
 // between two of them is still seen by the next write, and inside a pass every key is in
 // the file as soon as it is written.
 TEST(IniAppendTest, ChangesFromOutsideBetweenAppendsAreKept) {
-  char pattern[] = "/tmp/tamiro-ini-outside-XXXXXX";
-  std::string dir = mkdtemp(pattern);
+  TempFolder folder("tamiro-ini-outside");
+  const std::string& dir = folder.Path();
   std::string path = dir + "/outside.ini";
   auto put = [&](const std::string& text, bool replace) {
     std::string target = replace ? path + ".new" : path;
@@ -381,7 +378,6 @@ TEST(IniAppendTest, ChangesFromOutsideBetweenAppendsAreKept) {
     writer.WriteString(std::to_string(i), "FDatetime", "08:00:00");
     ASSERT_EQ(TIniFile(path).ReadString(std::to_string(i), "FDatetime"), "08:00:00") << "key " << i;
   }
-  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

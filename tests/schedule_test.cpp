@@ -143,9 +143,7 @@ TEST_F(ScheduleTest, UnwritableProgramFolderReportsTheWriteError) {
   Ui().AnswerBox(IDOK);
   F().Btn_Start->UserClick();
   ASSERT_EQ(Ui().Boxes.size(), 1u);
-  EXPECT_EQ(Ui().Boxes[0].Text, "Unable to write to " + Root() + "/blocker/prog//tamiro.ini");
-  EXPECT_EQ(Ui().Boxes[0].Caption, kApplicationTitle);
-  EXPECT_EQ(Ui().Boxes[0].Flags, MB_OK | MB_ICONERROR);
+  ExpectErrorReport(Ui().Boxes[0], "Unable to write to " + Root() + "/blocker/prog//tamiro.ini");
   EXPECT_EQ(F().Time_Nz->Interval(), 0);
   EXPECT_EQ(AlarmState, "");
   EXPECT_TRUE(F().Btn_Start->Enabled());

@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <filesystem>
 
+#include "TestSupport.h"
 #include "app/Unit_Var.h"
 #include "platform/audio/VirtualAudioEngine.h"
 #include "platform/audio/XaudioPlayer.h"
@@ -44,8 +45,7 @@ class QtEnvironment : public ::testing::Environment {
 QtBackend& QtTest::Ui() { return *backend; }
 
 void QtTest::SetUp() {
-  char pattern[] = "/tmp/tamiro-qt-test-XXXXXX";
-  root_ = mkdtemp(pattern);
+  root_ = MakeTempFolder("tamiro-qt-test");
   for (const char* sub : {"/prog", "/work", "/config", "/run"}) fs::create_directories(root_ + sub);
   setenv("XDG_CONFIG_HOME", (root_ + "/config").c_str(), 1);
   setenv("XDG_RUNTIME_DIR", (root_ + "/run").c_str(), 1);
