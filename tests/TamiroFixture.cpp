@@ -13,6 +13,7 @@
 
 #include "TestSupport.h"
 #include "app/FilePlaces.h"
+#include "app/Process.h"
 #include "platform/audio/XaudioPlayer.h"
 #include "platform/os/Registry.h"
 #include "platform/rtl/FileReplace.h"
@@ -66,11 +67,8 @@ void TamiroTest::ExpectErrorReport(const HeadlessBackend::Box& box, const std::s
 
 void TamiroTest::StartAt(const std::string& moment) {
   // A window still open from an earlier start ends as a killed process would: no farewell.
-  delete form_;
-  form_ = Frm_Tamiro = nullptr;
-  app_.reset();
-  ResetUnitVar();
-  ResetUnit_Tamiro();
+  form_ = nullptr;
+  process_.reset();
   backend_ = std::make_unique<HeadlessBackend>(Moment(moment));
   backend_->Screen = screenWidth_;
   backend_->OnUnscriptedBox = [](const HeadlessBackend::Box& box) {
@@ -81,23 +79,14 @@ void TamiroTest::StartAt(const std::string& moment) {
   sound_ = std::make_shared<VirtualEngineLoader>();
   TXaudioPlayer::SetEngineLoader(sound_);
   backend_->AddClockListener([loader = sound_](int64_t nowMs) { loader->OnClock(nowMs); });
-  app_ = std::make_unique<TApplication>(*backend_);
-  app_->Title = kApplicationTitle;
-  app_->ProgramDir = ProgramDir();
-  form_ = new TFrm_Tamiro();
-  Frm_Tamiro = form_;
-  app_->MainForm = form_;
-  form_->Create();
+  process_ = std::make_unique<TamiroProcess>(*backend_, ProgramDir());
+  form_ = &process_->StartWindow();
 }
 
 void TamiroTest::Destroy() {
-  if (form_) {
-    form_->Destroy();
-    delete form_;
-    form_ = nullptr;
-    Frm_Tamiro = nullptr;
-  }
-  app_.reset();
+  if (process_) process_->EndWindow();
+  form_ = nullptr;
+  process_.reset();
 }
 
 void TamiroTest::Quit() { Destroy(); }

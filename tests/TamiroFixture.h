@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "app/Process.h"
 #include "app/Unit_Tamiro.h"
 #include "app/Unit_Var.h"
 #include "platform/audio/VirtualAudioEngine.h"
@@ -73,7 +74,7 @@ class TamiroTest : public ::testing::Test {
   std::string programDir_;
   std::string oldCwd_;
   std::unique_ptr<HeadlessBackend> backend_;
-  std::unique_ptr<TApplication> app_;
+  std::unique_ptr<TamiroProcess> process_;
   TFrm_Tamiro* form_ = nullptr;
   int screenWidth_ = 1920;
   std::shared_ptr<VirtualEngineLoader> sound_;
