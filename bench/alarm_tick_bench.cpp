@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "app/Process.h"
 #include "app/Unit_Tamiro.h"
 #include "app/Unit_Var.h"
 #include "platform/audio/VirtualAudioEngine.h"
@@ -80,29 +81,20 @@ Scratch& TheScratch() {
 class Window {
  public:
   explicit Window(int records) {
-    ResetUnitVar();
-    ResetUnit_Tamiro();
     backend_ = std::make_unique<HeadlessBackend>(EncodeDate(2026, 3, 2) + EncodeTime(8, 15, 30));
     backend_->OnUnscriptedBox = [](const HeadlessBackend::Box& box) {
       std::fprintf(stderr, "unexpected message box: %s\n", box.Text.c_str());
     };
     TXaudioPlayer::SetEngineLoader(std::make_shared<VirtualEngineLoader>());
-    app_ = std::make_unique<TApplication>(*backend_);
-    app_->Title = kApplicationTitle;
-    app_->ProgramDir = TheScratch().ProgramDir();
-    form_ = std::make_unique<TFrm_Tamiro>();
-    Frm_Tamiro = form_.get();
-    app_->MainForm = form_.get();
-    form_->Create();
+    process_ = std::make_unique<TamiroProcess>(*backend_, TheScratch().ProgramDir());
+    form_ = &process_->StartWindow();
     ScheduleIni = std::make_unique<TIniFile>(TheScratch().Schedule(records));
     ActiveCount = records;
     AlarmState = "Start";
   }
   ~Window() {
-    form_->Destroy();
-    form_.reset();
-    Frm_Tamiro = nullptr;
-    app_.reset();
+    process_->EndWindow();
+    process_.reset();
     backend_.reset();
     TXaudioPlayer::SetEngineLoader(nullptr);
   }
@@ -110,8 +102,8 @@ class Window {
 
  private:
   std::unique_ptr<HeadlessBackend> backend_;
-  std::unique_ptr<TApplication> app_;
-  std::unique_ptr<TFrm_Tamiro> form_;
+  std::unique_ptr<TamiroProcess> process_;
+  TFrm_Tamiro* form_ = nullptr;
 };
 
 // One run of the alarm timer's handler.

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "app/Process.h"
 #include "app/Unit_Tamiro.h"
 #include "app/Unit_Var.h"
 #include "platform/audio/VirtualAudioEngine.h"
@@ -57,19 +58,11 @@ void BM_SettingsStartUp(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     ReplaceFileBytes(store, bytes, SyncMode::LeaveToSystem);
-    ResetUnitVar();
-    ResetUnit_Tamiro();
     auto backend = std::make_unique<HeadlessBackend>(EncodeDate(2026, 3, 2) + EncodeTime(8, 15, 30));
     TXaudioPlayer::SetEngineLoader(std::make_shared<VirtualEngineLoader>());
-    auto app = std::make_unique<TApplication>(*backend);
-    app->Title = kApplicationTitle;
-    app->ProgramDir = (root / "prog").string() + "/";
-    auto form = std::make_unique<TFrm_Tamiro>();
-    Frm_Tamiro = form.get();
-    app->MainForm = form.get();
-    state.ResumeTiming();
-
-    form->Create();
+    auto process = std::make_unique<TamiroProcess>(*backend, (root / "prog").string() + "/");
+    // Only the start-up is timed, not the building of the window.
+    TFrm_Tamiro* form = &process->StartWindow([&](TFrm_Tamiro&) { state.ResumeTiming(); });
     if (toggle) {
       form->CheckBox_Log->SetChecked(!form->CheckBox_Log->Checked());
       form->CheckBox_LogChange(form->CheckBox_Log);
@@ -77,10 +70,8 @@ void BM_SettingsStartUp(benchmark::State& state) {
 
     state.PauseTiming();
     if (LogChkValue != (toggle ? "false" : "true")) state.SkipWithError("the switch was not read or stored");
-    form->Destroy();
-    form.reset();
-    Frm_Tamiro = nullptr;
-    app.reset();
+    process->EndWindow();
+    process.reset();
     backend.reset();
     TXaudioPlayer::SetEngineLoader(nullptr);
     state.ResumeTiming();

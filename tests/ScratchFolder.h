@@ -3,32 +3,24 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
+
+#include "TestSupport.h"
 
 class ScratchFolderTest : public testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (std::filesystem::path(testing::TempDir()) / "tamiro_scratch_XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
+    dir_ = MakeTempFolder("tamiro_scratch");
   }
   void TearDown() override { std::filesystem::remove_all(dir_); }
 
   std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
-  static std::string Read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  }
-  static void Write(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-  }
+  static std::string Read(const std::string& path) { return ReadBytes(path); }
+  static void Write(const std::string& path, const std::string& bytes) { WriteBytes(path, bytes); }
   // The folder's entries by name, sorted.
   std::vector<std::string> Entries() const {
     std::vector<std::string> names;

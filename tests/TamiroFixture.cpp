@@ -3,6 +3,7 @@
 
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -10,7 +11,9 @@
 
 #include <sndfile.h>
 
+#include "TestSupport.h"
 #include "app/FilePlaces.h"
+#include "app/Process.h"
 #include "platform/audio/XaudioPlayer.h"
 #include "platform/os/Registry.h"
 #include "platform/rtl/FileReplace.h"
@@ -20,8 +23,7 @@
 namespace fs = std::filesystem;
 
 void TamiroTest::SetUp() {
-  char pattern[] = "/tmp/tamiro-test-XXXXXX";
-  root_ = mkdtemp(pattern);
+  root_ = MakeTempFolder("tamiro-test");
   fs::create_directories(ProgramDir());
   fs::create_directories(WorkDir());
   fs::create_directories(root_ + "/config");
@@ -56,13 +58,18 @@ TDateTime TamiroTest::Moment(const std::string& text) {
   return value;
 }
 
+int64_t TamiroTest::Ms(const std::string& moment) { return std::llround(Moment(moment) * kMsPerDay); }
+
+void TamiroTest::ExpectErrorReport(const HeadlessBackend::Box& box, const std::string& text) {
+  EXPECT_EQ(box.Text, text);
+  EXPECT_EQ(box.Caption, kApplicationTitle);
+  EXPECT_EQ(box.Flags, MB_OK | MB_ICONERROR);
+}
+
 void TamiroTest::StartAt(const std::string& moment) {
   // A window still open from an earlier start ends as a killed process would: no farewell.
-  delete form_;
-  form_ = Frm_Tamiro = nullptr;
-  app_.reset();
-  ResetUnitVar();
-  ResetUnit_Tamiro();
+  form_ = nullptr;
+  process_.reset();
   backend_ = std::make_unique<HeadlessBackend>(Moment(moment));
   backend_->Screen = screenWidth_;
   backend_->OnUnscriptedBox = [](const HeadlessBackend::Box& box) {
@@ -73,23 +80,14 @@ void TamiroTest::StartAt(const std::string& moment) {
   sound_ = std::make_shared<VirtualEngineLoader>();
   TXaudioPlayer::SetEngineLoader(sound_);
   backend_->AddClockListener([loader = sound_](int64_t nowMs) { loader->OnClock(nowMs); });
-  app_ = std::make_unique<TApplication>(*backend_);
-  app_->Title = kApplicationTitle;
-  app_->ProgramDir = ProgramDir();
-  form_ = new TFrm_Tamiro();
-  Frm_Tamiro = form_;
-  app_->MainForm = form_;
-  form_->Create();
+  process_ = std::make_unique<TamiroProcess>(*backend_, ProgramDir());
+  form_ = &process_->StartWindow();
 }
 
 void TamiroTest::Destroy() {
-  if (form_) {
-    form_->Destroy();
-    delete form_;
-    form_ = nullptr;
-    Frm_Tamiro = nullptr;
-  }
-  app_.reset();
+  if (process_) process_->EndWindow();
+  form_ = nullptr;
+  process_.reset();
 }
 
 void TamiroTest::Quit() { Destroy(); }
@@ -99,12 +97,7 @@ void TamiroTest::RestartAt(const std::string& moment) {
   StartAt(moment);
 }
 
-std::string TamiroTest::FileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
+std::string TamiroTest::FileBytes(const std::string& path) { return ReadBytes(path); }
 
 std::string TamiroTest::Gbk(const std::string& utf8) { return Utf8ToGbk(utf8); }
 

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "app/Process.h"
 #include "app/Unit_Tamiro.h"
 #include "app/Unit_Var.h"
 #include "platform/audio/VirtualAudioEngine.h"
@@ -30,6 +31,10 @@ class TamiroTest : public ::testing::Test {
   HeadlessBackend& Ui() { return *backend_; }
   TFrm_Tamiro& F() { return *form_; }
   void Advance(int64_t ms) { backend_->Advance(ms); }
+  // Moves the clock to the moment ("yyyy-mm-dd HH:NN:SS[.zzz]"), firing what falls due.
+  void AdvanceTo(const std::string& moment) { Advance(Ms(moment) - backend_->NowMs()); }
+  // The default report of an error no handler caught: its text, the application title, the error icon.
+  static void ExpectErrorReport(const HeadlessBackend::Box& box, const std::string& text);
 
   // Folders: the program's (ends in "/"), the process's current one, the settings store's.
   std::string ProgramDir() const { return programDir_.empty() ? root_ + "/prog/" : programDir_; }
@@ -58,6 +63,8 @@ class TamiroTest : public ::testing::Test {
   void SetScreenWidth(int width) { screenWidth_ = width; }
 
   static TDateTime Moment(const std::string& text);
+  // The moment on the virtual clock, in milliseconds.
+  static int64_t Ms(const std::string& moment);
   // A silent WAV file of that length (8 kHz mono), for sounds the virtual engine plays.
   static std::string WriteWav(const std::string& path, int ms);
 
@@ -67,7 +74,7 @@ class TamiroTest : public ::testing::Test {
   std::string programDir_;
   std::string oldCwd_;
   std::unique_ptr<HeadlessBackend> backend_;
-  std::unique_ptr<TApplication> app_;
+  std::unique_ptr<TamiroProcess> process_;
   TFrm_Tamiro* form_ = nullptr;
   int screenWidth_ = 1920;
   std::shared_ptr<VirtualEngineLoader> sound_;

@@ -14,6 +14,7 @@
 #include <mutex>
 #include <thread>
 
+#include "TestSupport.h"
 #include "platform/audio/AudioEngine.h"
 #include "platform/audio/SndfileEngine.h"
 #include "platform/audio/VirtualAudioEngine.h"
@@ -76,11 +77,7 @@ class UiQueue {
 // Sound files of exact lengths, made in a folder of their own.
 class SoundFiles {
  public:
-  SoundFiles() {
-    std::string pattern = (fs::temp_directory_path() / "tamiro-audio-XXXXXX").string();
-    dir_ = mkdtemp(pattern.data());
-  }
-  ~SoundFiles() { fs::remove_all(dir_); }
+  SoundFiles() : folder_("tamiro-audio"), dir_(folder_.Path()) {}
   const fs::path& Dir() const { return dir_; }
 
   std::string Tone(const std::string& name, int format, int rate, int channels, int64_t frames) {
@@ -112,6 +109,7 @@ class SoundFiles {
   }
 
  private:
+  TempFolder folder_;
   fs::path dir_;
 };
 
@@ -309,16 +307,17 @@ TEST_F(RealAudioPlayerTest, NotificationsPostedBeforeDestructionAreNotDelivered)
 
 // Where no sound server answers, the program's own loader plays silently with the same reports.
 TEST_F(AudioPlayerTest, WithoutASoundServerTheSoundPlaysSilentlyToItsEnd) {
-  const char* old = getenv("PULSE_SERVER");
-  std::string saved = old ? old : "";
-  setenv("PULSE_SERVER", ("unix:" + (files.Dir() / "no-server").string()).c_str(), 1);
-  UseLoader(nullptr);
-  MakePlayer();
-  player->Open(files.Wav("one.wav", 8000, 8000));
-  Clock::time_point started = Clock::now();
-  player->Play();
-  bool ended = RunUntilPosition("00:00:01");
-  old ? setenv("PULSE_SERVER", saved.c_str(), 1) : unsetenv("PULSE_SERVER");
+  Clock::time_point started;
+  bool ended = false;
+  {
+    ScopedEnv noServer("PULSE_SERVER", "unix:" + (files.Dir() / "no-server").string());
+    UseLoader(nullptr);
+    MakePlayer();
+    player->Open(files.Wav("one.wav", 8000, 8000));
+    started = Clock::now();
+    player->Play();
+    ended = RunUntilPosition("00:00:01");
+  }
 
   ASSERT_TRUE(ended);
   EXPECT_EQ(Durations(), std::vector<uint32_t>{1});

@@ -24,10 +24,6 @@ std::optional<std::string> StoredZdbs() {
 
 class ChimeTest : public TamiroTest {
  protected:
-  void AdvanceTo(const std::string& moment) {
-    Advance(std::llround(Moment(moment) * kMsPerDay) - Ui().NowMs());
-  }
-  static int64_t Ms(const std::string& moment) { return std::llround(Moment(moment) * kMsPerDay); }
   const TBitmap* Steady() { return &F().iglIcons1->Image(0); }
   const TBitmap* Blank() { return &F().iglIcons->Image(1); }
   // Whether the tray showed the transparent picture at some moment in [fromMs, toMs).
@@ -150,9 +146,7 @@ TEST_F(ChimeTest, MissingLogFileSkipsTheBoxButNotTheSound) {
   Ui().AnswerBox(IDOK);
   AdvanceTo("2026-03-02 09:00:03");
   ASSERT_EQ(Ui().Boxes.size(), 1u);
-  EXPECT_EQ(Ui().Boxes[0].Text, "File not found");
-  EXPECT_EQ(Ui().Boxes[0].Caption, kApplicationTitle);
-  EXPECT_EQ(Ui().Boxes[0].Flags, MB_OK | MB_ICONERROR);
+  ExpectErrorReport(Ui().Boxes[0], "File not found");
   EXPECT_TRUE(Sound().LastEngine()->Playing());
   EXPECT_EQ(F().TrayIcon1->Icons(), F().iglIcons);
   EXPECT_FALSE(fs::exists(WorkDir() + "/Tamiro.Log"));

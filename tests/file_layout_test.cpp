@@ -7,6 +7,7 @@
 #include <fstream>
 #include <set>
 
+#include "TestSupport.h"
 #include "TamiroFixture.h"
 #include "app/FilePlaces.h"
 #include "platform/os/FileLayout.h"
@@ -65,8 +66,7 @@ TEST(FileLayoutTest, PortableCopiesKeepEverythingBesideTheProgramAndInstallsUseT
 class FileLayoutFolderTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/tamiro-layout-XXXXXX";
-    root_ = mkdtemp(pattern);
+    root_ = MakeTempFolder("tamiro-layout");
   }
   void TearDown() override { fs::remove_all(root_); }
   static unsigned Mode(const std::string& path) {

@@ -22,10 +22,7 @@ class ActivityLogTest : public TamiroTest {
   }
   void ExpectReports(const std::vector<std::string>& texts) {
     ASSERT_EQ(BoxTexts(), texts);
-    for (const auto& box : Ui().Boxes) {
-      EXPECT_EQ(box.Caption, kApplicationTitle);
-      EXPECT_EQ(box.Flags, MB_OK | MB_ICONERROR);
-    }
+    for (size_t i = 0; i < texts.size(); ++i) ExpectErrorReport(Ui().Boxes[i], texts[i]);
   }
   static std::string StoredDate() {
     TRegistry registry(RootKey::HKEY_USERS);

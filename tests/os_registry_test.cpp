@@ -12,6 +12,7 @@
 #include <optional>
 #include <sstream>
 
+#include "TestSupport.h"
 #include "platform/os/Registry.h"
 #include "platform/os/SystemInfo.h"
 #include "platform/rtl/Exceptions.h"
@@ -24,17 +25,6 @@ namespace {
 
 constexpr const char* kTamiroKey = ".DEFAULT\\Software\\Korvelund\\Tamiro";
 
-std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
 // The message of the ERegistryException that action throws, or "(no error)".
 std::string RegistryError(const std::function<void()>& action) {
   try {
@@ -45,31 +35,11 @@ std::string RegistryError(const std::function<void()>& action) {
   return "(no error)";
 }
 
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const std::string& value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    setenv(name, value.c_str(), 1);
-  }
-  ~ScopedEnv() {
-    if (old_)
-      setenv(name_, old_->c_str(), 1);
-    else
-      unsetenv(name_);
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
-
 // Every test gets its own configuration folder and collects the store's problem reports.
 class RegistryTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/tamiro-registry-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    base_ = pattern;
+    base_ = MakeTempFolder("tamiro-registry");
     env_.emplace("XDG_CONFIG_HOME", base_);
     savedReport_ = TRegistry::OnStoreProblem;
     TRegistry::OnStoreProblem = [this](const std::string& message) { problems_.push_back(message); };

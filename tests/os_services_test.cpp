@@ -16,6 +16,7 @@
 #include <sstream>
 #include <thread>
 
+#include "TestSupport.h"
 #include "platform/os/Shell.h"
 #include "platform/os/SingleInstance.h"
 #include "platform/os/VersionInfo.h"
@@ -23,17 +24,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
 
 // Polls for what a started program does on its own time; generous so a busy machine passes.
 bool WaitFor(const std::function<bool()>& done) {
@@ -44,33 +34,10 @@ bool WaitFor(const std::function<bool()>& done) {
   return false;
 }
 
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    if (value)
-      setenv(name, value, 1);
-    else
-      unsetenv(name);
-  }
-  ~ScopedEnv() {
-    if (old_)
-      setenv(name_, old_->c_str(), 1);
-    else
-      unsetenv(name_);
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
-
 class TempDirTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/tamiro-os-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
+    dir_ = MakeTempFolder("tamiro-os");
   }
   void TearDown() override { fs::remove_all(dir_); }
   std::string dir_;

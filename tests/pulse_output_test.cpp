@@ -11,10 +11,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "TestSupport.h"
 #include "platform/audio/PulseOutput.h"
 
 namespace {
@@ -26,8 +28,7 @@ class PulseOutputTest : public ::testing::Test {
   void SetUp() override {
     if (access("/usr/bin/pulseaudio", X_OK) != 0 || access("/usr/bin/pactl", X_OK) != 0)
       GTEST_SKIP() << "no pulseaudio here";
-    char pattern[] = "/tmp/tamiro-pulse-XXXXXX";
-    dir_ = mkdtemp(pattern);
+    dir_ = MakeTempFolder("tamiro-pulse");
     fs::create_directories(dir_ + "/run");
     server_ = "unix:" + dir_ + "/native";
     std::vector<std::string> args = {"/usr/bin/pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1",
@@ -49,10 +50,7 @@ class PulseOutputTest : public ::testing::Test {
     ASSERT_EQ(posix_spawn(&pid_, argv[0], &files, nullptr, argv.data(), envp.data()), 0);
     posix_spawn_file_actions_destroy(&files);
 
-    const char* old = std::getenv("PULSE_SERVER");
-    oldServer_ = old ? old : "";
-    hadServer_ = old != nullptr;
-    setenv("PULSE_SERVER", server_.c_str(), 1);
+    serverEnv_.emplace("PULSE_SERVER", server_);
     for (int i = 0; i < 200 && Run("info").find("Server String") == std::string::npos; ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
@@ -63,7 +61,7 @@ class PulseOutputTest : public ::testing::Test {
       waitpid(pid_, nullptr, 0);
     }
     if (dir_.empty()) return;
-    hadServer_ ? setenv("PULSE_SERVER", oldServer_.c_str(), 1) : unsetenv("PULSE_SERVER");
+    serverEnv_.reset();
     fs::remove_all(dir_);
   }
 
@@ -78,8 +76,8 @@ class PulseOutputTest : public ::testing::Test {
     return out;
   }
 
-  std::string dir_, server_, oldServer_;
-  bool hadServer_ = false;
+  std::string dir_, server_;
+  std::optional<ScopedEnv> serverEnv_;
   pid_t pid_ = 0;
 };
 

@@ -16,6 +16,7 @@
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/IniFile.h"
 #include "platform/rtl/Text.h"
+#include "platform/rtl/TextFile.h"
 
 namespace {
 
@@ -260,8 +261,8 @@ namespace {
 
 // One pass over many keys checks the file once; the next pass sees what changed.
 TEST(IniReadPassTest, ChecksOncePerPassAndAgainInANestedPass) {
-  char pattern[] = "/tmp/tamiro-ini-pass-XXXXXX";
-  std::string dir = mkdtemp(pattern);
+  TempFolder folder("tamiro-ini-pass");
+  const std::string& dir = folder.Path();
   std::string path = dir + "/pass.ini";
   auto write = [&](const char* text) {
     std::FILE* f = std::fopen(path.c_str(), "wb");
@@ -286,8 +287,6 @@ TEST(IniReadPassTest, ChecksOncePerPassAndAgainInANestedPass) {
   }
   write("[a]\r\nk=333\r\n");
   EXPECT_EQ(ini.ReadString("a", "k"), "333") << "outside a pass every read checks";
-  std::remove(path.c_str());
-  rmdir(dir.c_str());
 }
 
 TEST(IniReadPassTest, APassMayOutliveItsFile) {
@@ -304,8 +303,8 @@ namespace {
 // Keys written at the end are appended; what the writer then reads from its own
 // copy must be what a fresh reader parses from the file.
 TEST(IniAppendTest, AppendedWritesReadTheSameAsAFreshParse) {
-  char pattern[] = "/tmp/tamiro-ini-append-XXXXXX";
-  std::string dir = mkdtemp(pattern);
+  TempFolder folder("tamiro-ini-append");
+  const std::string& dir = folder.Path();
   std::string path = dir + "/append.ini";
   TIniFile writer(path);
   writer.WriteString("0", "FDatetime", "08:00:00");
@@ -327,7 +326,6 @@ TEST(IniAppendTest, AppendedWritesReadTheSameAsAFreshParse) {
   std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   EXPECT_EQ(bytes, Utf8ToGbk("[0]\r\nFDatetime=08:00:00\r\nFShijian= \"起床\" \r\nFNzls=late.mp3\r\n"
                              "[1]\r\nFNxfs=周末\r\nFDatetime=09:00:00\r\n[[odd]]\r\nk=v\r\n"));
-  std::filesystem::remove_all(dir);
 }
 
 }  // namespace
@@ -338,8 +336,8 @@ namespace {
 // between two of them is still seen by the next write, and inside a pass every key is in
 // the file as soon as it is written.
 TEST(IniAppendTest, ChangesFromOutsideBetweenAppendsAreKept) {
-  char pattern[] = "/tmp/tamiro-ini-outside-XXXXXX";
-  std::string dir = mkdtemp(pattern);
+  TempFolder folder("tamiro-ini-outside");
+  const std::string& dir = folder.Path();
   std::string path = dir + "/outside.ini";
   auto put = [&](const std::string& text, bool replace) {
     std::string target = replace ? path + ".new" : path;
@@ -380,7 +378,68 @@ TEST(IniAppendTest, ChangesFromOutsideBetweenAppendsAreKept) {
     writer.WriteString(std::to_string(i), "FDatetime", "08:00:00");
     ASSERT_EQ(TIniFile(path).ReadString(std::to_string(i), "FDatetime"), "08:00:00") << "key " << i;
   }
-  std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+
+namespace {
+
+// A pass trusts its copy against changes from outside, but never against the program's own:
+// whatever the program does to the file through its file functions, the next read sees.
+TEST_F(IniFileTest, APassSeesEveryChangeTheProgramMakesToItsFile) {
+  struct Case {
+    const char* what;
+    std::function<void(const std::string& path)> change;
+    const char* value;  // of [a] k after the change
+    std::vector<std::string> sections;
+  };
+  const Case cases[] = {
+      {"deleted", [](const std::string& path) { DeleteFile(path); }, "", {}},
+      {"replaced as a whole",
+       [](const std::string& path) { ReplaceFileBytes(path, "[b]\r\nk=2\r\n", SyncMode::LeaveToSystem); }, "",
+       {"b"}},
+      {"a line appended", [](const std::string& path) { AppendLine(path, "[c]", OpenVariant::AppendOnly); }, "1",
+       {"a", "c"}},
+      {"written by another reader", [](const std::string& path) { TIniFile(path).WriteString("a", "k", "3"); },
+       "3", {"a"}},
+      {"deleted, then written by another reader",
+       [](const std::string& path) {
+         DeleteFile(path);
+         TIniFile(path).WriteString("d", "k", "4");
+       },
+       "", {"d"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Overwrite("[a]\r\nk=1\r\n");
+    TIniFile ini(path_);
+    TIniFile::ReadPass pass(ini);
+    ASSERT_EQ(ini.ReadString("a", "k"), "1");
+    c.change(path_);
+    EXPECT_EQ(ini.ReadString("a", "k"), c.value);
+    EXPECT_EQ(ini.ReadSections(), c.sections);
+  }
+}
+
+// The pass's own writes keep its copy true, so they do not end its trust: a change from
+// outside after them still waits for the next pass, and a later delete is still seen.
+TEST_F(IniFileTest, APassKeepsTrustingItsCopyAcrossItsOwnWrites) {
+  Overwrite("[a]\r\nk=1\r\n");
+  TIniFile ini(path_);
+  {
+    TIniFile::ReadPass pass(ini);
+    ASSERT_EQ(ini.ReadString("a", "k"), "1");
+    ini.WriteString("a", "k", "2");  // a replacement of the whole file
+    ini.WriteString("b", "k", "3");  // an appended section
+    Overwrite("[a]\r\nk=9\r\n");
+    EXPECT_EQ(ini.ReadString("a", "k"), "2");
+    EXPECT_EQ(ini.ReadString("b", "k"), "3");
+    DeleteFile(path_);
+    EXPECT_EQ(ini.ReadSections(), std::vector<std::string>{});
+    ini.WriteString("c", "k", "4");
+    EXPECT_EQ(ini.ReadSections(), std::vector<std::string>{"c"});
+  }
+  EXPECT_EQ(Read(), "[c]\r\nk=4\r\n");
 }
 
 }  // namespace

@@ -143,9 +143,7 @@ TEST_F(ScheduleTest, UnwritableProgramFolderReportsTheWriteError) {
   Ui().AnswerBox(IDOK);
   F().Btn_Start->UserClick();
   ASSERT_EQ(Ui().Boxes.size(), 1u);
-  EXPECT_EQ(Ui().Boxes[0].Text, "Unable to write to " + Root() + "/blocker/prog//tamiro.ini");
-  EXPECT_EQ(Ui().Boxes[0].Caption, kApplicationTitle);
-  EXPECT_EQ(Ui().Boxes[0].Flags, MB_OK | MB_ICONERROR);
+  ExpectErrorReport(Ui().Boxes[0], "Unable to write to " + Root() + "/blocker/prog//tamiro.ini");
   EXPECT_EQ(F().Time_Nz->Interval(), 0);
   EXPECT_EQ(AlarmState, "");
   EXPECT_TRUE(F().Btn_Start->Enabled());
@@ -195,6 +193,27 @@ TEST_F(ScheduleTest, ClosingWhileStartedAsksFirst) {
     Quit();
     EXPECT_TRUE(std::filesystem::exists(SchedulePath()));
   }
+}
+
+// Stopped from the tray menu while one record's reminder is open, the tick that opened it
+// rings nothing more: the records after it went with the file.
+TEST_F(ScheduleTest, StopWhileAReminderIsOpenEndsThatTicksWalk) {
+  StartAt("2026-03-02 08:15:30");
+  AddRow("08:15:35", "每天都响", "喝水", "", true);
+  AddRow("08:15:35", "每天都响", "", "", true);
+  F().Btn_Start->UserClick();
+  int reminders = 0;
+  Ui().OnUnscriptedBox = [&](const HeadlessBackend::Box& box) {
+    ASSERT_EQ(box.Text, "时间到了,该【喝水】了");
+    ++reminders;
+    F().numzz->UserClick();
+  };
+  Advance(6000);
+  EXPECT_EQ(reminders, 1);
+  EXPECT_EQ(AlarmState, "Stop");
+  EXPECT_FALSE(std::filesystem::exists(SchedulePath()));
+  EXPECT_FALSE(Has("闹钟响了，没有设定提醒事件．")) << "the second record was not read from the deleted file";
+  EXPECT_TRUE(Has("闹钟响了，该喝水了．"));
 }
 
 }  // namespace

@@ -52,11 +52,6 @@ class SettingsTest : public TamiroTest {
   }
 
   void ShowLogPage() { F().xz->SetActivePageIndex(5); }
-  void ExpectReport(const HeadlessBackend::Box& box, const std::string& text) {
-    EXPECT_EQ(box.Text, text);
-    EXPECT_EQ(box.Caption, kApplicationTitle);
-    EXPECT_EQ(box.Flags, MB_OK | MB_ICONERROR);
-  }
 };
 
 std::string StoreText(const std::string& valueLines) {
@@ -254,7 +249,7 @@ TEST_F(SettingsTest, AStoreThatFailsStopsTheStartUpAtItsError) {
     AnswerBoxAtStart(IDOK);
     StartAt("2026-03-02 08:15:30");
     ASSERT_EQ(Ui().Boxes.size(), 1u);
-    ExpectReport(Ui().Boxes[0], c.report);
+    ExpectErrorReport(Ui().Boxes[0], c.report);
     EXPECT_TRUE(Ui().WindowShown);
     EXPECT_TRUE(LogMessages().empty());  // no welcome line
     EXPECT_NE(F().Height(), 292);        // not folded

@@ -9,6 +9,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using enum TFrm_Tamiro::TShutdownMode;
 
 constexpr const char* kIdle = "定时关机尚未启动";
 constexpr const char* kStarted = "启动了定时关机．";
@@ -32,8 +33,6 @@ class ShutdownTest : public TamiroTest {
     F().Btn_Sz->UserClick();
     F().xz->UserSelectPage(3);  // "定时关机"
   }
-  static int64_t Ms(const std::string& moment) { return std::llround(Moment(moment) * kMsPerDay); }
-  static std::string Stamp(TDateTime value) { return FormatDateTime("yyyy-mm-dd HH:NN:SS", value); }
 
   // Moves the clock as a change of the system clock would, by whole seconds, so that
   // the next tick is the first one to fall within that second.
@@ -97,7 +96,7 @@ TEST_F(ShutdownTest, StartAtAMomentPowersOffOnlyInTheTickWithinThatSecond) {
     int answer;        // to the time-of-day question; 0: none expected
     int64_t answerMs;  // how long that question stays open
     bool removeLog;    // the log file is gone before the watch
-    int mode;          // after the click
+    TFrm_Tamiro::TShutdownMode mode;  // after the click
     const char* panel;
     const char* pickersAfter;
     const char* watchFrom;  // the watch starts with the tick in this second
@@ -106,31 +105,31 @@ TEST_F(ShutdownTest, StartAtAMomentPowersOffOnlyInTheTickWithinThatSecond) {
     int tickLateMs = 0;  // as a desktop's timer slack: 25 ms past the second on the real one
   };
   const Case cases[] = {
-      {"future moment", "2026-03-02 08:15:30.500", 0, "2026-03-02", "21:15:00", 0, 0, false, 1,
+      {"future moment", "2026-03-02 08:15:30.500", 0, "2026-03-02", "21:15:00", 0, 0, false, smAtMoment,
        "计算机将于 2026-3-2 21:15:00 自动关机", "2026-03-02 21:15:00", "2026-03-02 21:14:57",
        {"2026-03-02 21:15:00"}, false},
-      {"midnight shows the date alone", "2026-03-02 08:15:30", 0, "2026-03-03", "00:00:00", 0, 0, false, 1,
+      {"midnight shows the date alone", "2026-03-02 08:15:30", 0, "2026-03-03", "00:00:00", 0, 0, false, smAtMoment,
        "计算机将于 2026-3-3 自动关机", "2026-03-03 00:00:00", "2026-03-02 23:59:58",
        {"2026-03-03 00:00:00"}, false},
       {"midnight without a log file: the failed day header skips the test", "2026-03-02 08:15:30", 0,
-       "2026-03-03", "00:00:00", 0, 0, true, 1, "计算机将于 2026-3-3 自动关机", "2026-03-03 00:00:00",
+       "2026-03-03", "00:00:00", 0, 0, true, smAtMoment, "计算机将于 2026-3-3 自动关机", "2026-03-03 00:00:00",
        "2026-03-02 23:59:58", {}, false},
       {"the current second, a tick still to come", "2026-03-02 08:15:30.500", 510, "2026-03-02", "08:15:31",
-       IDYES, 0, false, 1, "计算机将于 2026-3-2 8:15:31 自动关机", "2026-03-02 08:15:31",
+       IDYES, 0, false, smAtMoment, "计算机将于 2026-3-2 8:15:31 自动关机", "2026-03-02 08:15:31",
        "2026-03-02 08:15:31", {"2026-03-02 08:15:31"}, false, 25},
       {"the current second, no tick left in it", "2026-03-02 08:15:30", 0, "2026-03-02", "08:15:30", IDYES, 0,
-       false, 1, "计算机将于 2026-3-2 8:15:30 自动关机", "2026-03-02 08:15:30", "2026-03-02 08:15:31", {},
+       false, smAtMoment, "计算机将于 2026-3-2 8:15:30 自动关机", "2026-03-02 08:15:30", "2026-03-02 08:15:31", {},
        false},
       {"the current time of day, answered No", "2026-03-02 08:15:30", 0, "2026-03-02", "08:15:30", IDNO, 0,
-       false, 0, kIdle, "2026-03-02 08:15:30", "2026-03-02 08:15:31", {}, false},
+       false, smNone, kIdle, "2026-03-02 08:15:30", "2026-03-02 08:15:31", {}, false},
       {"a Yes given a second later is too late", "2026-03-02 08:15:30", 0, "2026-03-02", "08:15:30", IDYES,
-       1500, false, 0, kIdle, "2026-03-02 08:15:31", "2026-03-02 08:15:32", {}, true},
+       1500, false, smNone, kIdle, "2026-03-02 08:15:31", "2026-03-02 08:15:32", {}, true},
       {"a later date at the current time of day asks too", "2026-03-02 08:15:30", 0, "2026-03-05", "08:15:30",
-       IDYES, 0, false, 1, "计算机将于 2026-3-5 8:15:30 自动关机", "2026-03-05 08:15:30",
+       IDYES, 0, false, smAtMoment, "计算机将于 2026-3-5 8:15:30 自动关机", "2026-03-05 08:15:30",
        "2026-03-05 08:15:28", {"2026-03-05 08:15:30"}, false},
-      {"a past date with a later time", "2026-03-02 08:15:30", 0, "2026-03-01", "21:00:00", 0, 0, false, 0,
+      {"a past date with a later time", "2026-03-02 08:15:30", 0, "2026-03-01", "21:00:00", 0, 0, false, smNone,
        kIdle, "2026-03-02 08:15:30", "2026-03-02 08:15:31", {}, true},
-      {"one second ago", "2026-03-02 08:15:30", 0, "2026-03-02", "08:15:29", 0, 0, false, 0, kIdle,
+      {"one second ago", "2026-03-02 08:15:30", 0, "2026-03-02", "08:15:29", 0, 0, false, smNone, kIdle,
        "2026-03-02 08:15:30", "2026-03-02 08:15:31", {}, true},
   };
   for (const Case& c : cases) {
@@ -140,7 +139,7 @@ TEST_F(ShutdownTest, StartAtAMomentPowersOffOnlyInTheTickWithinThatSecond) {
     SetPickers(c.date, c.time);
     if (c.answer) Ui().AnswerBox(c.answer, c.answerMs);
     if (c.pastError) Ui().AnswerBox(IDOK);
-    std::string clickedAt = Stamp(Now());
+    std::string clickedAt = TimeStamp(Now());
     F().Btn_Gj->UserClick();
 
     std::vector<ExpectedBox> boxes;
@@ -148,11 +147,11 @@ TEST_F(ShutdownTest, StartAtAMomentPowersOffOnlyInTheTickWithinThatSecond) {
     if (c.pastError) boxes.push_back({kPastError, "错误", MB_OK | MB_ICONERROR});
     ExpectBoxes(boxes);
     EXPECT_EQ(F().ShutdownMode, c.mode);
-    if (c.mode) {
-      EXPECT_EQ(Stamp(F().ShutdownAt), std::string(c.date) + " " + c.time);
+    if (c.mode != smNone) {
+      EXPECT_EQ(TimeStamp(F().ShutdownAt), std::string(c.date) + " " + c.time);
     }
     EXPECT_EQ(Pickers(), c.pickersAfter);
-    ExpectStarted(c.mode != 0, c.panel, clickedAt);
+    ExpectStarted(c.mode != smNone, c.panel, clickedAt);
 
     if (c.removeLog) {
       fs::remove(WorkDir() + "/Tamiro.Log");
@@ -162,9 +161,7 @@ TEST_F(ShutdownTest, StartAtAMomentPowersOffOnlyInTheTickWithinThatSecond) {
     EXPECT_EQ(PowerOffTicks(6), c.powerOffs);
     if (c.removeLog) {
       ASSERT_EQ(Ui().Boxes.size(), boxes.size() + 1) << "reported once";
-      EXPECT_EQ(Ui().Boxes.back().Text, "File not found");
-      EXPECT_EQ(Ui().Boxes.back().Caption, kApplicationTitle);
-      EXPECT_EQ(Ui().Boxes.back().Flags, MB_OK | MB_ICONERROR);
+      ExpectErrorReport(Ui().Boxes.back(), "File not found");
     }
     EXPECT_EQ(F().ShutdownMode, c.mode) << "reaching the moment changes no state";
   }
@@ -268,7 +265,7 @@ TEST_F(ShutdownTest, StartAfterADurationCountsDownInTheSpinEdits) {
     std::vector<ExpectedBox> boxes;
     if (c.answer) boxes.push_back({kZeroQuestion, "是否关机", MB_YESNO | MB_ICONINFORMATION});
     ExpectBoxes(boxes);
-    EXPECT_EQ(F().ShutdownMode, c.armed ? 2 : 0);
+    EXPECT_EQ(F().ShutdownMode, c.armed ? smAfterCountdown : smNone);
     ExpectStarted(c.armed, c.panel, "2026-03-02 08:15:30");
     EXPECT_EQ((Fields{F().SpinEdit_H_Gj->Text(), F().SpinEdit_M_Gj->Text(), F().SpinEdit_S_Gj->Text()}),
               c.entered)
@@ -315,12 +312,12 @@ TEST_F(ShutdownTest, RadioClickDisarmsSilentlyAndCancelRestoresTheButton) {
     }
     F().Btn_Gj->UserClick();
     const std::string panel = "计算机将于 2026-3-2 8:15:40 自动关机";
-    ASSERT_EQ(F().ShutdownMode, c.afterDuration ? 2 : 1);
+    ASSERT_EQ(F().ShutdownMode, c.afterDuration ? smAfterCountdown : smAtMoment);
     EXPECT_TRUE(PowerOffTicks(2).empty());
     size_t logLines = LogMessages().size();
 
     (c.clickSecondRadio ? F().RadioButton2 : F().RadioButton1)->UserClick();
-    EXPECT_EQ(F().ShutdownMode, 0);
+    EXPECT_EQ(F().ShutdownMode, smNone);
     EXPECT_EQ(F().Btn_Gj->Tag, 1);
     EXPECT_EQ(F().Btn_Gj->Caption(), "取消计时");
     EXPECT_EQ(F().Btn_Gj->FontColor(), clRed);
@@ -331,9 +328,9 @@ TEST_F(ShutdownTest, RadioClickDisarmsSilentlyAndCancelRestoresTheButton) {
       EXPECT_EQ(F().SpinEdit_S_Gj->Text(), "8") << "stopped where it stood";
     }
 
-    const std::string cancelledAt = Stamp(Now());
+    const std::string cancelledAt = TimeStamp(Now());
     F().Btn_Gj->UserClick();
-    EXPECT_EQ(F().ShutdownMode, 0);
+    EXPECT_EQ(F().ShutdownMode, smNone);
     EXPECT_EQ(F().Btn_Gj->Tag, 0);
     EXPECT_EQ(F().Btn_Gj->Caption(), "开始计时");
     EXPECT_EQ(F().Btn_Gj->FontColor(), clWindowText);
@@ -342,7 +339,7 @@ TEST_F(ShutdownTest, RadioClickDisarmsSilentlyAndCancelRestoresTheButton) {
     EXPECT_FALSE(F().RadioButton2->Checked());
     EXPECT_EQ(LogMessages().back(), kStopped);
     EXPECT_TRUE(LogBytes().ends_with(Gbk("[" + cancelledAt + "] " + kStopped + "\r\n")));
-    EXPECT_EQ(Stamp(F().ShutdownAt), "2026-03-02 08:15:40") << "the moment is kept";
+    EXPECT_EQ(TimeStamp(F().ShutdownAt), "2026-03-02 08:15:40") << "the moment is kept";
     EXPECT_EQ(Pickers(), "2026-03-02 08:15:40");
     EXPECT_EQ(F().SpinEdit_S_Gj->Text(), c.afterDuration ? "8" : "0");
     EXPECT_TRUE(Ui().Boxes.empty());
@@ -350,7 +347,7 @@ TEST_F(ShutdownTest, RadioClickDisarmsSilentlyAndCancelRestoresTheButton) {
     // A new start is possible, and every later cancel says "开始计时" again.
     SetPickers("2026-03-02", "23:00:00");
     F().Btn_Gj->UserClick();
-    EXPECT_EQ(F().ShutdownMode, 1);
+    EXPECT_EQ(F().ShutdownMode, smAtMoment);
     EXPECT_EQ(F().Btn_Gj->Caption(), "取消计时");
     EXPECT_EQ(F().sBar->Panels(1)->Text(), "计算机将于 2026-3-2 23:00:00 自动关机");
     F().Btn_Gj->UserClick();

@@ -22,7 +22,7 @@ TEST_F(StartupTest, OpensFoldedCentredAndCaptionedWithTheVersion) {
   EXPECT_EQ(F().zdls->Text(), ProgramDir() + "zd.mp3");
   EXPECT_FALSE(F().numzz->Enabled());
   EXPECT_TRUE(F().numqd->Enabled());
-  EXPECT_EQ(F().ShutdownMode, 0);
+  EXPECT_EQ(F().ShutdownMode, TFrm_Tamiro::smNone);
 }
 
 TEST_F(StartupTest, CentresEvenOnAScreenNarrowerThanTheWindow) {

@@ -17,6 +17,7 @@
 #include <memory>
 #include <string>
 
+#include "app/Process.h"
 #include "app/Unit_Tamiro.h"
 #include "app/Unit_Var.h"
 #include "platform/audio/VirtualAudioEngine.h"
@@ -143,26 +144,18 @@ double ResidentBytes() {
 class Window {
  public:
   explicit Window(int prefilledRows = 0) {
-    ResetUnitVar();
-    ResetUnit_Tamiro();
     TXaudioPlayer::SetEngineLoader(std::make_shared<VirtualEngineLoader>());
-    app_ = std::make_unique<TApplication>(*ui);
-    app_->Title = kApplicationTitle;
-    app_->ProgramDir = TheScratch().ProgramDir();
-    form_ = std::make_unique<TFrm_Tamiro>();
-    Frm_Tamiro = form_.get();
-    app_->MainForm = form_.get();
-    const std::string time = Scratch::QuietTime();
-    for (int i = 0; i < prefilledRows; ++i) Scratch::QuietRecord(i, time).ToRow(*form_->List_Tamiro->Add());
-    form_->Create();
+    process_ = std::make_unique<TamiroProcess>(*ui, TheScratch().ProgramDir());
+    form_ = &process_->StartWindow([prefilledRows](TFrm_Tamiro& form) {
+      const std::string time = Scratch::QuietTime();
+      for (int i = 0; i < prefilledRows; ++i) Scratch::QuietRecord(i, time).ToRow(*form.List_Tamiro->Add());
+    });
     RecordCount = prefilledRows;
     Settle();
   }
   ~Window() {
-    form_->Destroy();
-    form_.reset();
-    Frm_Tamiro = nullptr;
-    app_.reset();
+    process_->EndWindow();
+    process_.reset();
     QCoreApplication::processEvents();
     TXaudioPlayer::SetEngineLoader(nullptr);
   }
@@ -184,8 +177,8 @@ class Window {
   }
 
  private:
-  std::unique_ptr<TApplication> app_;
-  std::unique_ptr<TFrm_Tamiro> form_;
+  std::unique_ptr<TamiroProcess> process_;
+  TFrm_Tamiro* form_ = nullptr;
 };
 
 void PerRow(benchmark::State& state, long long rows) {

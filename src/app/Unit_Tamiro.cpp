@@ -45,13 +45,13 @@ void TFrm_Tamiro::FormCreate(TObject*) {
   SetTop(200);
   RecordCount = 0;
   SetDefaultSoundPaths();
-  ShutdownMode = 0;
+  ShutdownMode = smNone;
   numzz->SetEnabled(false);
   DateTime_Date->SetDate(StrToDate(FormatDateTime("yyyy-mm-dd", Date())));
   DateTime_Date_Gj->SetDate(StrToDate(FormatDateTime("yyyy-mm-dd", Date())));
   DateTime_Time->SetTime(StrToTime(FormatDateTime("HH:NN:SS", Time())));
   DateTime_Time_Gj->SetTime(StrToTime(FormatDateTime("HH:NN:SS", Time())));
-  sBar->Panels(0)->SetText("现在时间：" + FormatDateTime("yyyy-mm-dd HH:NN:SS", Now()));
+  sBar->Panels(0)->SetText("现在时间：" + TimeStamp(Now()));
   SetHeight(kFoldedHeight);
   Label_Bq->SetCaption(RegisteredOwnerLine());
   ShowVersion();

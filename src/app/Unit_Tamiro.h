@@ -149,7 +149,10 @@ class TFrm_Tamiro : public TForm {
   TIdHTTP* IdHTTP1;
 
   // --- timed power-off state
-  int ShutdownMode = 0;
+  // What the power-off waits for. The radio buttons' Tag carries it: both are smNone, so
+  // choosing either disarms a running power-off.
+  enum TShutdownMode : int { smNone = 0, smAtMoment = 1, smAfterCountdown = 2 };
+  TShutdownMode ShutdownMode = smNone;
   TDateTime ShutdownAt = 0;
 
   // --- start-up and life of the window

@@ -1,4 +1,5 @@
 // The program entry: one copy at a time, then the main window and the message loop.
+#include "app/Process.h"
 #include "app/Unit_Tamiro.h"
 #include "platform/os/SingleInstance.h"
 #include "platform/os/VersionInfo.h"
@@ -29,17 +30,11 @@ int main(int argc, char** argv) {
   WindowClassClaim claim(QtBackend::kWindowClass);  // held for as long as the window lives
   if (!claim.Held() && WindowClassExists(QtBackend::kWindowClass)) return RefuseSecondCopy(backend);
   QuitLoopOnTerminationSignals(backend);
-  TApplication app(backend);
-  app.Title = kApplicationTitle;
-  app.ProgramDir = ProgramDir();
-  Frm_Tamiro = new TFrm_Tamiro();
-  app.MainForm = Frm_Tamiro;
-  ScheduleScreenshot(backend, *Frm_Tamiro, [] { Frm_Tamiro->Btn_Sz->Click(); });
-  Frm_Tamiro->Create();
-  app.Run();
-  Frm_Tamiro->Destroy();
-  Frm_Tamiro->TrayIcon1->SetVisible(false);
-  delete Frm_Tamiro;
-  Frm_Tamiro = nullptr;
+  TamiroProcess process(backend, ProgramDir());
+  process.StartWindow([&](TFrm_Tamiro& window) {
+    ScheduleScreenshot(backend, window, [&window] { window.Btn_Sz->Click(); });
+  });
+  process.App().Run();
+  process.EndWindow();
   return 0;
 }

@@ -14,7 +14,7 @@ const char* const kLogFileName = "Tamiro.Log";
 }  // namespace
 
 void TFrm_Tamiro::AppendLogLine(const std::string& message, LogVariant variant) {
-  LogLine = "[" + FormatDateTime("yyyy-mm-dd HH:NN:SS", Now()) + "] " + message;
+  LogLine = "[" + TimeStamp(Now()) + "] " + message;
   Memo_Log->Lines.Add(LogLine);
   if (CheckBox_Log->Checked()) {
     LogFile = kLogFileName;

@@ -59,7 +59,6 @@ void TFrm_Tamiro::Btn_StopClick(TObject*) {
   AlarmState = "Stop";
   SwitchScheduleControls(*this, false);
   Time_Nz->SetInterval(0);
-  DeleteFile(ScheduleFilePath());
-  if (ScheduleIni) ScheduleIni->Forget();  // a tick still walking its names now reads nothing
+  DeleteFile(ScheduleFilePath());  // a tick still walking its names now reads nothing
   AppendLogLine("闹钟已经终止．", LogVariant::CreateIfMissing);
 }

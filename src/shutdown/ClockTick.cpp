@@ -14,7 +14,7 @@ int OneLess(int value) { return value == INT_MIN ? value : value - 1; }
 }  // namespace
 
 void TFrm_Tamiro::Timer_GjTimer(TObject*) {
-  sBar->Panels(0)->SetText("现在时间：" + FormatDateTime("yyyy-mm-dd HH:NN:SS", Now()));
+  sBar->Panels(0)->SetText("现在时间：" + TimeStamp(Now()));
   TDateTime today = StrToDate(FormatDateTime("yyyy-mm-dd", Now()));
   if (today > LogDay) {
     LogDay = today;
@@ -24,14 +24,14 @@ void TFrm_Tamiro::Timer_GjTimer(TObject*) {
   }
 
   // The moment is matched as text to the second: a tick that misses its second
-  // (a busy or sleeping computer) never powers off in mode 1.
+  // (a busy or sleeping computer) never powers off at a moment.
   bool due = false;
-  if (ShutdownMode == 1 || ShutdownMode == 2)
-    due = FormatDateTime("yyyy-mm-dd HH:NN:SS", Now()) == FormatDateTime("yyyy-mm-dd HH:NN:SS", ShutdownAt);
+  if (ShutdownMode == smAtMoment || ShutdownMode == smAfterCountdown)
+    due = TimeStamp(Now()) == TimeStamp(ShutdownAt);
 
   // The countdown lives in the spin edits, so the user sees it and may change it
   // on the way; each field is read again where it is tested.
-  if (ShutdownMode == 2) {
+  if (ShutdownMode == smAfterCountdown) {
     SpinEdit_S_Gj->SetValue(OneLess(SpinEdit_S_Gj->Value()));
     if (SpinEdit_S_Gj->Value() > 0) {
       // still counting the seconds down

@@ -4,7 +4,7 @@
 
 void TFrm_Tamiro::Btn_GjClick(TObject*) {
   if (Btn_Gj->Tag != 0) {
-    ShutdownMode = 0;
+    ShutdownMode = smNone;
     Btn_Gj->Tag = 0;
     Btn_Gj->SetCaption("开始计时");
     sBar->Panels(1)->SetText("定时关机尚未启动");
@@ -24,7 +24,7 @@ void TFrm_Tamiro::Btn_GjClick(TObject*) {
     // them in time. The clock is read after the question: a late Yes can make it past.
     std::string moment = FormatDateTime("yyyy-mm-dd", DateTime_Date_Gj->Date()) + " " +
                          FormatDateTime("HH:NN:SS", DateTime_Time_Gj->Time());
-    if (moment < FormatDateTime("yyyy-mm-dd HH:NN:SS", Now())) {
+    if (moment < TimeStamp(Now())) {
       Application->MessageBox(this, "你设置的时间已经过去了，请重新设置！", "错误", MB_OK | MB_ICONERROR);
       DateTime_Date_Gj->SetDate(Date());
       DateTime_Time_Gj->SetTime(TimeOf(WholeSeconds(Now())));
@@ -32,7 +32,7 @@ void TFrm_Tamiro::Btn_GjClick(TObject*) {
     }
     // Read back before arming, so a text the conventions cannot read arms nothing.
     TDateTime at = StrToDateTime(moment);
-    ShutdownMode = 1;
+    ShutdownMode = smAtMoment;
     ShutdownAt = at;
   } else {
     // The question compares texts: an empty field or "00" starts without asking.
@@ -40,7 +40,7 @@ void TFrm_Tamiro::Btn_GjClick(TObject*) {
         Application->MessageBox(this, "按现在设置将立刻关闭计算机，是否继续？", "是否关机",
                                 MB_YESNO | MB_ICONINFORMATION) != IDYES)
       return;
-    ShutdownMode = 2;
+    ShutdownMode = smAfterCountdown;
     ShutdownAt = Now() + SpinEdit_H_Gj->Value() / 24.0 + SpinEdit_M_Gj->Value() / 1440.0 +
                  SpinEdit_S_Gj->Value() / 86400.0;
   }
@@ -53,9 +53,9 @@ void TFrm_Tamiro::Btn_GjClick(TObject*) {
 }
 
 // Either radio button, also the one already checked, disarms a running power-off
-// at once and without a sign: both tags are 0. The button still offers the cancel.
+// at once and without a sign: both tags are smNone. The button still offers the cancel.
 void TFrm_Tamiro::RadioButton1Click(TObject* Sender) {
-  if (auto* radio = dynamic_cast<TComponent*>(Sender)) ShutdownMode = radio->Tag;
+  if (auto* radio = dynamic_cast<TComponent*>(Sender)) ShutdownMode = static_cast<TShutdownMode>(radio->Tag);
 }
 
 // On Linux a process needs no privilege of its own to ask: there is no token step,

@@ -11,7 +11,7 @@
 #include <QTimer>
 #include <filesystem>
 
-#include "app/Unit_Var.h"
+#include "TestSupport.h"
 #include "platform/audio/VirtualAudioEngine.h"
 #include "platform/audio/XaudioPlayer.h"
 
@@ -44,33 +44,23 @@ class QtEnvironment : public ::testing::Environment {
 QtBackend& QtTest::Ui() { return *backend; }
 
 void QtTest::SetUp() {
-  char pattern[] = "/tmp/tamiro-qt-test-XXXXXX";
-  root_ = mkdtemp(pattern);
+  root_ = MakeTempFolder("tamiro-qt-test");
   for (const char* sub : {"/prog", "/work", "/config", "/run"}) fs::create_directories(root_ + sub);
   setenv("XDG_CONFIG_HOME", (root_ + "/config").c_str(), 1);
   setenv("XDG_RUNTIME_DIR", (root_ + "/run").c_str(), 1);
   oldCwd_ = fs::current_path();
   fs::current_path(root_ + "/work");
-  ResetUnitVar();
-  ResetUnit_Tamiro();
   TXaudioPlayer::SetEngineLoader(std::make_shared<VirtualEngineLoader>());  // never a sound device
-  app_ = std::make_unique<TApplication>(Ui());
-  app_->Title = kApplicationTitle;
-  app_->ProgramDir = root_ + "/prog/";
+  process_ = std::make_unique<TamiroProcess>(Ui(), root_ + "/prog/");
 }
 
 void QtTest::TearDown() {
   // A box left open by a failing test would block the next one.
   while (QMessageBox* box = OpenBox()) box->done(QMessageBox::Ok);
-  if (main_) {
-    main_->Destroy();
-    delete main_;
-    main_ = nullptr;
-    Frm_Tamiro = nullptr;
-  }
+  process_->EndWindow();
   for (auto& form : ownForms_) form->Destroy();
   ownForms_.clear();
-  app_.reset();
+  process_.reset();
   QCoreApplication::processEvents();
   TXaudioPlayer::SetEngineLoader(nullptr);
   fs::current_path(oldCwd_);
@@ -78,13 +68,7 @@ void QtTest::TearDown() {
   fs::remove_all(root_, ignored);
 }
 
-TFrm_Tamiro& QtTest::StartMainWindow() {
-  main_ = new TFrm_Tamiro();
-  Frm_Tamiro = main_;
-  app_->MainForm = main_;
-  main_->Create();
-  return *main_;
-}
+TFrm_Tamiro& QtTest::StartMainWindow() { return process_->StartWindow(); }
 
 void QtTest::RunFor(int ms) {
   QEventLoop loop;

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "app/Process.h"
 #include "app/Unit_Tamiro.h"
 #include "platform/qt/QtBackend.h"
 #include "platform/vcl/Forms.h"
@@ -50,8 +51,7 @@ class QtTest : public ::testing::Test {
  private:
   std::string root_;
   std::string oldCwd_;
-  std::unique_ptr<TApplication> app_;
-  TFrm_Tamiro* main_ = nullptr;
+  std::unique_ptr<TamiroProcess> process_;
   std::vector<std::unique_ptr<TForm>> ownForms_;
 };
 

@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "PageServer.h"
+#include "TestSupport.h"
 #include "platform/rtl/Text.h"
 
 extern char** environ;
@@ -65,8 +66,7 @@ pid_t StartProbe(const std::string& root, const PageServer& server) {
 TEST(UpdateQuitTest, ATerminationSignalDuringAStalledRequestClosesTheProgramInOrder) {
   for (int signal : {SIGTERM, SIGINT}) {
     SCOPED_TRACE(strsignal(signal));
-    char pattern[] = "/tmp/tamiro-quit-test-XXXXXX";
-    const std::string root = mkdtemp(pattern);
+    const std::string root = MakeTempFolder("tamiro-quit-test");
     for (const char* sub : {"/config", "/run", "/work"}) fs::create_directories(root + sub);
     fs::permissions(root + "/run", fs::perms::owner_all);
     {

@@ -1,5 +1,6 @@
 // Starts the page server process, writes its replies, reads back what it was asked.
 #include "PageServer.h"
+#include "TestSupport.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -20,13 +21,6 @@ extern char** environ;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
 
 // Runs the server program to its end; throws when it fails.
 void RunToEnd(std::vector<std::string> args) {
@@ -134,7 +128,7 @@ void PageServer::Serve(const std::string& path, const std::string& raw, int dela
 
 std::vector<PageServer::Request> PageServer::Requests() const {
   std::vector<Request> requests;
-  const std::string log = ReadAll(dir_ + "/requests.log");
+  const std::string log = ReadBytes(dir_ + "/requests.log");
   size_t start = 0, end;
   while ((end = log.find("\r\n\r\n", start)) != std::string::npos) {
     Request request;

@@ -5,6 +5,15 @@
 // the clock moves, so timers fire inside them); file dialogs answered from a
 // script; shell opens, program starts and power-off requests recorded, never
 // run; the tray icon's pictures recorded at each change.
+//
+// Leaves out what the Qt backend does: no drawing (no widgets, fonts, colours or
+// texts measured against their boxes; control and list-row changes are ignored);
+// no keyboard or mouse, so no real focus chain (focusing only records the
+// control; the Tab walk is the form's rule, asked of it directly); no real clock
+// (timers are not set to the wall clock's seconds); no message loop (Run returns
+// at once); no sound device (tests pair it with the virtual sound engine); no
+// window manager, session manager or assistive tools. Linked only by tests and
+// benchmarks (tamiro_testkit).
 #pragma once
 
 #include <cstdint>

@@ -5,6 +5,12 @@
 // tray icon and its menu (QtTray); minimising to the tray; the session manager's question
 // before a log-off; shell opens, program starts and power-off through the system layer.
 // Owns the QApplication, so it is made before any control and freed after the last.
+//
+// Leaves out what the headless backend does: no virtual clock (time is the system's, so a
+// test waits in real time); no scripted answers to message boxes or file dialogs (they wait
+// for a person, or for a test that works their widgets); nothing it was asked is recorded:
+// shell opens, program starts and power-off really happen; the tray's pictures are shown,
+// not kept for a test to read.
 #pragma once
 
 #include <memory>

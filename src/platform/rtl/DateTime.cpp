@@ -319,6 +319,7 @@ std::string FormatDateTime(std::string_view format, TDateTime value) {
 std::string DateToStr(TDateTime value) { return FormatDateTime("ddddd", value); }
 std::string TimeToStr(TDateTime value) { return FormatDateTime("tt", value); }
 std::string DateTimeToStr(TDateTime value) { return FormatDateTime("c", value); }
+std::string TimeStamp(TDateTime value) { return FormatDateTime("yyyy-mm-dd HH:NN:SS", value); }
 
 TDateTime StrToDate(std::string_view text) {
   Scanner s{text};

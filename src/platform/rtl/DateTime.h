@@ -61,6 +61,9 @@ std::string DateToStr(TDateTime value);      // short date format
 std::string TimeToStr(TDateTime value);      // long time format
 // The default date-time text: short date, a blank, long time; the date alone at midnight.
 std::string DateTimeToStr(TDateTime value);
+// The program's stamp "yyyy-mm-dd HH:NN:SS" (":" the conventions' time separator): log lines,
+// the status-bar clock, the power-off moment. Stamps order by time when compared byte by byte.
+std::string TimeStamp(TDateTime value);
 
 // Read with the conventions: the date's fields in the order of the short date
 // format, split by the date separator; the time as hours, minutes and optional

@@ -4,7 +4,15 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+
+namespace {
+std::atomic<std::uint64_t> fileChanges{0};
+}  // namespace
+
+void NoteFileChanged() { fileChanges.fetch_add(1, std::memory_order_relaxed); }
+std::uint64_t FileChangeCount() { return fileChanges.load(std::memory_order_relaxed); }
 
 int OpenRetrying(const char* path, int flags, mode_t mode) {
   int fd;

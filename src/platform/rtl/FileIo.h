@@ -4,6 +4,7 @@
 #include <sys/types.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -17,3 +18,9 @@ bool WriteAll(int fd, std::string_view bytes);
 // Appends everything left to read to `out`; false with errno set when reading fails, or with
 // EFBIG once `out` would grow past `limit` bytes (a file is never read without bound).
 bool ReadAll(int fd, std::string& out, std::size_t limit = std::numeric_limits<std::size_t>::max());
+
+// Every change the program makes to a file through its own file functions (a replacement, an
+// append, a removal) is counted, so a reader that trusts a parsed copy for a while knows that
+// it must look at its file again.
+void NoteFileChanged();
+std::uint64_t FileChangeCount();

@@ -162,5 +162,6 @@ int ReplaceFileWith(const std::string& path, std::string_view bytes, SyncMode sy
   int error = Attempt(path, bytes, sync, newFileMode, FileReplaceSeams().namelessFiles, linkFailed);
   // Without /proc and without the right to link by descriptor, write it under its name instead.
   if (linkFailed) error = Attempt(path, bytes, sync, newFileMode, false, linkFailed);
+  NoteFileChanged();
   return error;
 }

@@ -174,6 +174,9 @@ void TIniFile::Snapshot::Parse(std::string gbk) {
 struct TIniFile::PassState {
   int depth = 0;
   bool checked = false;
+  // The program's count of file changes when the copy was last checked or written: a change
+  // made since (a delete, a replacement, another reader's write) has the pass look again.
+  std::uint64_t seenChanges = 0;
 };
 
 TIniFile::TIniFile(std::string fileName) : fileName_(std::move(fileName)), pass_(std::make_shared<PassState>()) {}
@@ -201,10 +204,17 @@ void TIniFile::Forget() const {
 }
 
 const TIniFile::Snapshot& TIniFile::Load(Purpose purpose) const {
-  if (pass_->depth > 0 && pass_->checked && cache_) return *cache_;
+  if (pass_->depth > 0 && pass_->checked && cache_ && pass_->seenChanges == FileChangeCount()) return *cache_;
   const Snapshot& snapshot = LoadFromFile(purpose);
   pass_->checked = pass_->depth > 0;
+  pass_->seenChanges = FileChangeCount();
   return snapshot;
+}
+
+// This object's own write leaves its copy true: a pass that trusted it before goes on trusting it.
+void TIniFile::WroteOwnChange() const {
+  NoteFileChanged();
+  if (pass_->checked) pass_->seenChanges = FileChangeCount();
 }
 
 const TIniFile::Snapshot& TIniFile::LoadFromFile(Purpose purpose) const {
@@ -273,7 +283,10 @@ void TIniFile::WriteString(const std::string& section, const std::string& key,
                            const std::string& value) {
   const Snapshot& snapshot = Load(Purpose::Write);
   if (snapshot.unreadable) throw EIniFileException("Unable to write to " + fileName_);
-  if (TryAppend(section, key, value)) return;
+  if (TryAppend(section, key, value)) {
+    WroteOwnChange();
+    return;
+  }
   std::vector<std::string> lines;
   if (snapshot.exists) lines = SplitLines(GbkToUtf8(snapshot.bytes));
   std::string line = key + "=" + value;
@@ -312,6 +325,7 @@ void TIniFile::WriteString(const std::string& section, const std::string& key,
   fresh->suspect = ReadTooSoonAfterChange(st.st_ctim);
   fresh->ownWrite = fresh->exists;
   cache_ = std::move(fresh);
+  WroteOwnChange();
 }
 
 // Writing the schedule adds key after key at the end of the file; rewriting the

@@ -38,7 +38,10 @@ class TIniFile {
   // One pass over many keys: while a pass lives, the file is checked once, at
   // the first read or write, and the others trust that copy (writes keep it up
   // to date and still reach the file each at once). A pass started inside
-  // another checks afresh. It may outlive the file object.
+  // another checks afresh, and so does the next read after the program changed
+  // any file through its own file functions (DeleteFile, ReplaceFileBytes,
+  // AppendLine, another TIniFile): a pass never reads a file the program itself
+  // has removed or rewritten. It may outlive the file object.
   class ReadPass {
    public:
     explicit ReadPass(const TIniFile& file);
@@ -49,7 +52,8 @@ class TIniFile {
    private:
     std::shared_ptr<PassState> state_;
   };
-  // Drops the copy, so the next read goes to the file (after deleting it, say).
+  // Drops the copy, so the next read goes to the file: for a file changed by other means
+  // than the program's file functions while a pass trusts its copy.
   void Forget() const;
 
   // Writing many keys at the end of the file (the schedule, key after key) appends each
@@ -68,6 +72,7 @@ class TIniFile {
   mutable dev_t appendDevice_ = 0;
   mutable ino_t appendInode_ = 0;
   void CloseAppend() const;
+  void WroteOwnChange() const;
 };
 
 // The parsed copy of a big file (a record list of many thousand records) takes several times

@@ -43,7 +43,9 @@ void AppendLine(const std::string& path, std::string_view line, OpenVariant vari
   if (variant == OpenVariant::CreateIfMissing) flags |= O_CREAT;
   int fd = OpenRetrying(path.c_str(), flags, 0666);
   if (fd < 0) ThrowInOutError(errno);
-  if (!WriteAll(fd, bytes)) {
+  const bool written = WriteAll(fd, bytes);
+  NoteFileChanged();  // even part of a line changes the file
+  if (!written) {
     int error = errno;
     ::close(fd);
     ThrowInOutError(error);
@@ -93,4 +95,8 @@ bool FileExists(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
-bool DeleteFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+bool DeleteFile(const std::string& path) {
+  const bool deleted = ::unlink(path.c_str()) == 0;
+  if (deleted) NoteFileChanged();
+  return deleted;
+}
