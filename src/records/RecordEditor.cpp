@@ -21,9 +21,7 @@ void TFrm_Tamiro::Btn_AddClick(TObject*) {
   std::string time = FormatDateTime("HH:NN:SS", DateTime_Time->Time());
   NewAlarmTime = once ? FormatDateTime("yyyy-mm-dd", DateTime_Date->Date()) + " " + time : time;
   if (once) {
-    TDateTime now = Now();
-    std::string current = FormatDateTime("yyyy-mm-dd", now) + " " + FormatDateTime("HH:NN:SS", now);
-    if (NewAlarmTime < current) {  // byte-wise, as unsigned characters
+    if (NewAlarmTime < TimeStamp(Now())) {  // byte-wise, as unsigned characters
       Application->MessageBox(this, "你设置的时间已经过去了，请重新设置！", "错误", MB_OK | MB_ICONERROR);
       DateTime_Date->SetDate(Date());
       DateTime_Time->SetTime(TimeOf(WholeSeconds(Now())));

@@ -66,8 +66,7 @@ void TFrm_Tamiro::Time_NzTimer(TObject*) {
     const bool once = mode == RingMode::kOnce;
 
     TDateTime now = Now();
-    TDateTime current = once ? StrToDateTime(FormatDateTime("yyyy-mm-dd", now) + " " + FormatDateTime("HH:NN:SS", now))
-                             : StrToDateTime(FormatDateTime("HH:NN:SS", now));
+    TDateTime current = StrToDateTime(once ? TimeStamp(now) : FormatDateTime("HH:NN:SS", now));
     const std::string timeText = ScheduleIni->ReadString(section, RecordKey::kTimeRead);
     TDateTime alarm;
     try {
