@@ -10,7 +10,8 @@
 // texts measured against their boxes; control and list-row changes are ignored);
 // no keyboard or mouse, so no real focus chain (focusing only records the
 // control; the Tab walk is the form's rule, asked of it directly); no real clock
-// (timers are not set to the wall clock's seconds); no message loop (Run returns
+// and no timer slack (clock-aligned timers fire right at the virtual second unless a
+// test sets them late); no message loop (Run returns
 // at once); no sound device (tests pair it with the virtual sound engine); no
 // window manager, session manager or assistive tools. Linked only by tests and
 // benchmarks (tamiro_testkit).
