@@ -23,7 +23,9 @@ wait_for() {
 start_x_session() {
   work=$(mktemp -d "/tmp/$1-XXXXXX")
   trap cleanup EXIT
-  Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+  # -noreset: otherwise the server resets as its last client leaves (the readiness probe
+  # below), and a client connecting in that moment is turned away.
+  Xvfb -displayfd 3 -nolisten tcp -noreset -screen 0 1024x768x24 3>"$work/display" >"$work/xvfb.log" 2>&1 &
   pids+=($!)
   wait_for 100 grep -q . "$work/display" || fail "the X server did not come up"
   export DISPLAY=":$(head -1 "$work/display")"
