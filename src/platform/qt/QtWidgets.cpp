@@ -15,6 +15,7 @@
 #include <QRadioButton>
 #include <QStringList>
 #include <QStyleOptionFocusRect>
+#include <functional>
 
 #include "platform/qt/QtConvert.h"
 #include "platform/qt/QtPeers.h"
@@ -333,27 +334,21 @@ class ImagePeer : public Peer {
   bool pushedOnce_ = false;
 };
 
-// An assistive tool sees a radio button as one (not as the check box a non-exclusive button
-// would pass for), and its Press and Toggle are the user's click.
-class RadioAccessible : public QAccessibleWidget {
+// What an assistive tool sees of a widget named by its own text whose actions are the user's
+// click: the name, the actions, and a press that respects the widget's enabled state.
+class PressableAccessible : public QAccessibleWidget {
  public:
-  explicit RadioAccessible(QRadioButton* radio) : QAccessibleWidget(radio, QAccessible::RadioButton) {}
-  QAccessible::State state() const override {
-    QAccessible::State state = QAccessibleWidget::state();
-    state.checkable = true;
-    state.checked = Radio()->isChecked();
-    return state;
-  }
+  PressableAccessible(QWidget* widget, QAccessible::Role role, QStringList actions, std::function<QString()> text,
+                      std::function<void()> press)
+      : QAccessibleWidget(widget, role), actions_(std::move(actions)), text_(std::move(text)), press_(std::move(press)) {}
   QString text(QAccessible::Text t) const override {
-    if (t == QAccessible::Name && widget()->accessibleName().isEmpty()) return Radio()->text();
+    if (t == QAccessible::Name && widget()->accessibleName().isEmpty()) return text_();
     return QAccessibleWidget::text(t);
   }
-  QStringList actionNames() const override {
-    return QStringList{pressAction(), toggleAction()} + QAccessibleWidget::actionNames();
-  }
+  QStringList actionNames() const override { return actions_ + QAccessibleWidget::actionNames(); }
   void doAction(const QString& name) override {
-    if (name == pressAction() || name == toggleAction()) {
-      if (widget()->isEnabled()) Radio()->click();
+    if (actions_.contains(name)) {
+      if (widget()->isEnabled()) press_();
       return;
     }
     QAccessibleWidget::doAction(name);
@@ -361,36 +356,37 @@ class RadioAccessible : public QAccessibleWidget {
   QStringList keyBindingsForAction(const QString&) const override { return {}; }
 
  private:
-  QRadioButton* Radio() const { return static_cast<QRadioButton*>(widget()); }
+  QStringList actions_;
+  std::function<QString()> text_;
+  std::function<void()> press_;
 };
 
-// A link label is a link to an assistive tool, and its Press is the user's click.
-class LinkAccessible : public QAccessibleWidget {
+// An assistive tool sees a radio button as one (not as the check box a non-exclusive button
+// would pass for), and its Press and Toggle are the user's click.
+class RadioAccessible : public PressableAccessible {
  public:
-  explicit LinkAccessible(LinkLabel* link) : QAccessibleWidget(link, QAccessible::Link) {}
-  QString text(QAccessible::Text t) const override {
-    if (t == QAccessible::Name && widget()->accessibleName().isEmpty()) return Link()->text();
-    return QAccessibleWidget::text(t);
+  explicit RadioAccessible(QRadioButton* radio)
+      : PressableAccessible(radio, QAccessible::RadioButton, {pressAction(), toggleAction()},
+                            [radio] { return radio->text(); }, [radio] { radio->click(); }),
+        radio_(radio) {}
+  QAccessible::State state() const override {
+    QAccessible::State state = PressableAccessible::state();
+    state.checkable = true;
+    state.checked = radio_->isChecked();
+    return state;
   }
-  QStringList actionNames() const override { return QStringList{pressAction()} + QAccessibleWidget::actionNames(); }
-  void doAction(const QString& name) override {
-    if (name == pressAction()) {
-      if (widget()->isEnabled()) Link()->Activate();
-      return;
-    }
-    QAccessibleWidget::doAction(name);
-  }
-  QStringList keyBindingsForAction(const QString&) const override { return {}; }
 
  private:
-  LinkLabel* Link() const { return static_cast<LinkLabel*>(widget()); }
+  QRadioButton* radio_;
 };
 
 QAccessibleInterface* AccessibleKind(const QString& className, QObject* object) {
   if (className == QLatin1String("QRadioButton"))
     if (auto* radio = qobject_cast<QRadioButton*>(object)) return new RadioAccessible(radio);
   if (className == QLatin1String("QLabel"))
-    if (auto* link = dynamic_cast<LinkLabel*>(object)) return new LinkAccessible(link);
+    if (auto* link = dynamic_cast<LinkLabel*>(object))  // a link, and its Press is the user's click
+      return new PressableAccessible(link, QAccessible::Link, {QAccessibleActionInterface::pressAction()},
+                                     [link] { return link->text(); }, [link] { link->Activate(); });
   return nullptr;
 }
 
