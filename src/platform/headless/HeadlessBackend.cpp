@@ -28,8 +28,8 @@ void HeadlessBackend::SetAlignedTickLateness(int64_t ms) {
     if (timer->ClockAligned()) due.atMs = NextDueMs(*timer, nowMs_);
 }
 
-// An aligned timer falls due right at the next whole second: the virtual clock has no timer
-// slack, so it needs none of the margin the Qt backend aims past the second.
+// An aligned timer falls due right at the next whole second, or as late after it as a test
+// asked: the virtual clock has no timer slack of its own to leave room for.
 int64_t HeadlessBackend::NextDueMs(const TTimer& timer, int64_t fromMs) const {
   if (!timer.ClockAligned()) return fromMs + timer.Interval();
   int64_t shifted = fromMs - alignedLatenessMs_;
