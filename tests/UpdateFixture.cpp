@@ -22,8 +22,6 @@ void SetFileTime(const std::string& path, const std::string& local, long nanosec
   ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
 }
 
-void WriteFile(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
-
 std::string ProgramPage(const std::string& published) { return "[Tamiro]\r\nDateTime=" + published + "\r\n"; }
 
 std::string UpdaterPage(const std::string& published, const std::string& signature) {
@@ -70,7 +68,7 @@ void UpdateTest::SetUp() {
   UpdatePublicKey() = release_.PublicBase64();
   // The check compares this file as the running program, so its name is the page's section.
   UpdateProgramFile() = ProgramDir() + "Tamiro";
-  WriteFile(ProgramDir() + "Tamiro", "program");
+  WriteBytes(ProgramDir() + "Tamiro", "program");
   SetFileTime(ProgramDir() + "Tamiro", "2026-03-01 12:00:00");
   fs::create_directories(ProgramDir() + "Update");
   StartAt("2026-03-02 08:15:30");
