@@ -93,15 +93,6 @@ void UpdateTest::ShortTimeLimits() {
   F().IdHTTP1->ReadTimeout = 1000;
 }
 
-void UpdateTest::ExpectBox(size_t index, const std::string& text, const std::string& caption, int flags) {
-  ASSERT_GT(Ui().Boxes.size(), index);
-  const auto& box = Ui().Boxes[index];
-  EXPECT_EQ(box.Text, text);
-  EXPECT_EQ(box.Caption, caption);
-  EXPECT_EQ(box.Flags, flags);
-  EXPECT_TRUE(box.Owned);
-}
-
 void UpdateTest::ExpectFailedRequestOnClick() {
   Ui().AnswerBox(IDOK);
   F().Btn_ExeUpdate->UserClick();

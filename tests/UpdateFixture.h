@@ -56,7 +56,6 @@ class UpdateTest : public TamiroTest {
   void ShortTimeLimits();
   std::string ProgramIni() const { return ProgramDir() + "/Update/Update.ini"; }
   std::string Updater() const { return ProgramDir() + "Update.exe"; }
-  void ExpectBox(size_t index, const std::string& text, const std::string& caption, int flags);
   // Clicks "在线升级" and expects the failed-request box alone, the button given back and
   // the program's page as it was ("old page").
   void ExpectFailedRequestOnClick();
