@@ -2,14 +2,13 @@
 // schedules of growing size whose records never ring, beside one parse of the
 // same schedule file.
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
 
+#include "BenchFolder.h"
 #include "app/Process.h"
 #include "app/Unit_Tamiro.h"
 #include "app/Unit_Var.h"
@@ -23,8 +22,6 @@
 
 namespace {
 
-namespace fs = std::filesystem;
-
 // An armed every-day record at 21:15:00, which never rings on a morning.
 AlarmRecord QuietRecord() {
   return AlarmRecord{"21:15:00", RingMode::kEveryDay, "提醒：喝水，休息一下！", "/home/user/声音/nl.mp3", true};
@@ -34,21 +31,7 @@ AlarmRecord QuietRecord() {
 // folders, and one schedule file per size, written once.
 class Scratch {
  public:
-  Scratch() {
-    std::string pattern = (fs::temp_directory_path() / "alarm_tick_bench_XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("no temp dir");
-    root_ = pattern;
-    for (const char* dir : {"prog", "work", "config", "run"}) fs::create_directories(root_ / dir);
-    setenv("XDG_CONFIG_HOME", (root_ / "config").c_str(), 1);
-    setenv("XDG_RUNTIME_DIR", (root_ / "run").c_str(), 1);
-    fs::current_path(root_ / "work");  // where the log lands
-  }
-  ~Scratch() {
-    std::error_code ignored;
-    fs::current_path(fs::temp_directory_path(), ignored);
-    fs::remove_all(root_, ignored);
-  }
-  std::string ProgramDir() const { return (root_ / "prog").string() + "/"; }
+  std::string ProgramDir() const { return folder_.ProgramDir(); }
 
   // Quiet records, as Start writes them.
   const std::string& Schedule(int records) {
@@ -66,7 +49,7 @@ class Scratch {
   }
 
  private:
-  fs::path root_;
+  BenchFolder folder_{"alarm_tick_bench"};
   std::map<int, std::string> schedules_;
 };
 

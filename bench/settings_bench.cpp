@@ -2,13 +2,13 @@
 // (which reads the settings) and one toggle of the log switch (which writes them), on the
 // headless backend, with 30,000 values in the file beside the program's own.
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <string>
 
+#include "BenchFolder.h"
 #include "app/Process.h"
 #include "app/Unit_Tamiro.h"
 #include "app/Unit_Var.h"
@@ -45,14 +45,9 @@ void BM_SettingsStartUp(benchmark::State& state) {
   const int values = static_cast<int>(state.range(0));
   const Shape shape = static_cast<Shape>(state.range(1));
   const bool toggle = state.range(2) != 0;
-  std::string pattern = (fs::temp_directory_path() / "settings_bench_XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("no temp dir");
-  const fs::path root = pattern;
-  for (const char* dir : {"prog", "work", "config/tamiro", "run"}) fs::create_directories(root / dir);
-  setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
-  setenv("XDG_RUNTIME_DIR", (root / "run").c_str(), 1);
-  fs::current_path(root / "work");
-  const std::string store = (root / "config/tamiro/HKEY_USERS.reg").string();
+  const BenchFolder folder("settings_bench");
+  fs::create_directories(folder.Root() / "config/tamiro");
+  const std::string store = (folder.Root() / "config/tamiro/HKEY_USERS.reg").string();
   const std::string bytes = Utf8ToGbk(StoreText(values, shape));
 
   for (auto _ : state) {
@@ -60,7 +55,7 @@ void BM_SettingsStartUp(benchmark::State& state) {
     ReplaceFileBytes(store, bytes, SyncMode::LeaveToSystem);
     auto backend = std::make_unique<HeadlessBackend>(EncodeDate(2026, 3, 2) + EncodeTime(8, 15, 30));
     TXaudioPlayer::SetEngineLoader(std::make_shared<VirtualEngineLoader>());
-    auto process = std::make_unique<TamiroProcess>(*backend, (root / "prog").string() + "/");
+    auto process = std::make_unique<TamiroProcess>(*backend, folder.ProgramDir());
     // Only the start-up is timed, not the building of the window.
     TFrm_Tamiro* form = &process->StartWindow([&](TFrm_Tamiro&) { state.ResumeTiming(); });
     if (toggle) {
@@ -76,9 +71,6 @@ void BM_SettingsStartUp(benchmark::State& state) {
     TXaudioPlayer::SetEngineLoader(nullptr);
     state.ResumeTiming();
   }
-  std::error_code ignored;
-  fs::current_path(fs::temp_directory_path(), ignored);
-  fs::remove_all(root, ignored);
 }
 
 BENCHMARK(BM_SettingsStartUp)

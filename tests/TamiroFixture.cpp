@@ -66,6 +66,15 @@ void TamiroTest::ExpectErrorReport(const HeadlessBackend::Box& box, const std::s
   EXPECT_EQ(box.Flags, MB_OK | MB_ICONERROR);
 }
 
+void TamiroTest::ExpectBox(size_t index, const std::string& text, const std::string& caption, int flags) {
+  ASSERT_LT(index, Ui().Boxes.size());
+  const auto& box = Ui().Boxes[index];
+  EXPECT_EQ(box.Text, text);
+  EXPECT_EQ(box.Caption, caption);
+  EXPECT_EQ(box.Flags, flags);
+  EXPECT_TRUE(box.Owned);
+}
+
 void TamiroTest::StartAt(const std::string& moment) {
   // A window still open from an earlier start ends as a killed process would: no farewell.
   form_ = nullptr;

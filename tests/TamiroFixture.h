@@ -35,6 +35,8 @@ class TamiroTest : public ::testing::Test {
   void AdvanceTo(const std::string& moment) { Advance(Ms(moment) - backend_->NowMs()); }
   // The default report of an error no handler caught: its text, the application title, the error icon.
   static void ExpectErrorReport(const HeadlessBackend::Box& box, const std::string& text);
+  // The box shown at that place in turn: its text, caption and flags, owned by the window.
+  void ExpectBox(size_t index, const std::string& text, const std::string& caption, int flags);
 
   // Folders: the program's (ends in "/"), the process's current one, the settings store's.
   std::string ProgramDir() const { return programDir_.empty() ? root_ + "/prog/" : programDir_; }

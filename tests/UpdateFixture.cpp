@@ -22,8 +22,6 @@ void SetFileTime(const std::string& path, const std::string& local, long nanosec
   ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
 }
 
-void WriteFile(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
-
 std::string ProgramPage(const std::string& published) { return "[Tamiro]\r\nDateTime=" + published + "\r\n"; }
 
 std::string UpdaterPage(const std::string& published, const std::string& signature) {
@@ -70,7 +68,7 @@ void UpdateTest::SetUp() {
   UpdatePublicKey() = release_.PublicBase64();
   // The check compares this file as the running program, so its name is the page's section.
   UpdateProgramFile() = ProgramDir() + "Tamiro";
-  WriteFile(ProgramDir() + "Tamiro", "program");
+  WriteBytes(ProgramDir() + "Tamiro", "program");
   SetFileTime(ProgramDir() + "Tamiro", "2026-03-01 12:00:00");
   fs::create_directories(ProgramDir() + "Update");
   StartAt("2026-03-02 08:15:30");
@@ -93,15 +91,6 @@ std::unique_ptr<PageServer> UpdateTest::NewServer(PageServer::Transport transpor
 void UpdateTest::ShortTimeLimits() {
   F().IdHTTP1->ConnectTimeout = 300;
   F().IdHTTP1->ReadTimeout = 1000;
-}
-
-void UpdateTest::ExpectBox(size_t index, const std::string& text, const std::string& caption, int flags) {
-  ASSERT_GT(Ui().Boxes.size(), index);
-  const auto& box = Ui().Boxes[index];
-  EXPECT_EQ(box.Text, text);
-  EXPECT_EQ(box.Caption, caption);
-  EXPECT_EQ(box.Flags, flags);
-  EXPECT_TRUE(box.Owned);
 }
 
 void UpdateTest::ExpectFailedRequestOnClick() {

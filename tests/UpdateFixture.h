@@ -7,12 +7,12 @@
 
 #include <array>
 #include <ctime>
-#include <fstream>
 #include <memory>
 #include <string>
 
 #include "PageServer.h"
 #include "TamiroFixture.h"
+#include "TestSupport.h"
 #include "update/UpdateCheck.h"
 
 namespace update_test {
@@ -28,7 +28,6 @@ inline const std::string kRefused = "升级程序未通过校验，已取消升�
 
 // Sets a file's last-write time to a local moment "yyyy-mm-dd HH:MM:SS" plus nanoseconds.
 void SetFileTime(const std::string& path, const std::string& local, long nanoseconds = 0);
-void WriteFile(const std::string& path, const std::string& bytes);
 std::string ProgramPage(const std::string& published);
 // The updater's page; without a signature line when the signature is empty.
 std::string UpdaterPage(const std::string& published, const std::string& signature = "");
@@ -57,7 +56,6 @@ class UpdateTest : public TamiroTest {
   void ShortTimeLimits();
   std::string ProgramIni() const { return ProgramDir() + "/Update/Update.ini"; }
   std::string Updater() const { return ProgramDir() + "Update.exe"; }
-  void ExpectBox(size_t index, const std::string& text, const std::string& caption, int flags);
   // Clicks "在线升级" and expects the failed-request box alone, the button given back and
   // the program's page as it was ("old page").
   void ExpectFailedRequestOnClick();

@@ -65,16 +65,13 @@ TEST(FileLayoutTest, PortableCopiesKeepEverythingBesideTheProgramAndInstallsUseT
 
 class FileLayoutFolderTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    root_ = MakeTempFolder("tamiro-layout");
-  }
-  void TearDown() override { fs::remove_all(root_); }
   static unsigned Mode(const std::string& path) {
     struct stat st {};
     EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
     return st.st_mode & 07777;
   }
-  std::string root_;
+  const TempFolder folder_{"tamiro-layout"};
+  const std::string root_ = folder_.Path();
 };
 
 TEST_F(FileLayoutFolderTest, ThePerUserFolderIsMadePrivateWithItsUpdateFolder) {

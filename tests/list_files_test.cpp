@@ -58,14 +58,6 @@ class ListFilesTest : public TamiroTest {
     for (const auto& line : lines) text += line + "\r\n";
     return Gbk(text);
   }
-  void ExpectBox(size_t index, const std::string& text, const std::string& caption, int flags) {
-    ASSERT_LT(index, Ui().Boxes.size());
-    const auto& box = Ui().Boxes[index];
-    EXPECT_EQ(box.Text, text);
-    EXPECT_EQ(box.Caption, caption);
-    EXPECT_EQ(box.Flags, flags);
-    EXPECT_TRUE(box.Owned);
-  }
   void ExpectDialog(size_t index, FileDialogKind kind, const std::string& nameBefore) {
     ASSERT_LT(index, Ui().Dialogs.size());
     const auto& use = Ui().Dialogs[index];

@@ -2,8 +2,6 @@
 // damaged stores, and the registered owner line read from it.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -12,6 +10,7 @@
 #include <optional>
 #include <sstream>
 
+#include "KilledSave.h"
 #include "TestSupport.h"
 #include "platform/os/Registry.h"
 #include "platform/os/SystemInfo.h"
@@ -254,20 +253,7 @@ TEST_F(RegistryTest, AWriteKilledMidwayLeavesOnlyTheOldStore) {
   reg.WriteString("Date", "2024-3-5");
   const std::string before = ReadBytes(StoreFile());
 
-  pid_t child = fork();
-  if (child == 0) {
-    FileReplaceSeams().hook = [](ReplaceStep step, const std::string&) {
-      if (step == ReplaceStep::Writing) _exit(0);
-    };
-    try {
-      reg.WriteString("Date", "2024-3-6");
-    } catch (...) {
-    }
-    _exit(3);  // the write never reached the file
-  }
-  int status = 0;
-  waitpid(child, &status, 0);
-  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  ASSERT_TRUE(SaveKilledAt(ReplaceStep::Writing, [&] { reg.WriteString("Date", "2024-3-6"); }).diedAtStep);
 
   EXPECT_EQ(ReadBytes(StoreFile()), before);
   std::vector<std::string> names;

@@ -34,14 +34,6 @@ class RecordsTest : public TamiroTest {
     auto messages = LogMessages();
     return std::count(messages.begin(), messages.end(), message);
   }
-  void ExpectBox(size_t index, const std::string& text, const std::string& caption, int flags) {
-    ASSERT_LT(index, Ui().Boxes.size());
-    const auto& box = Ui().Boxes[index];
-    EXPECT_EQ(box.Text, text);
-    EXPECT_EQ(box.Caption, caption);
-    EXPECT_EQ(box.Flags, flags);
-    EXPECT_TRUE(box.Owned);
-  }
 };
 
 // Each ring mode in turn, the editor keeping its values between adds.

@@ -1,12 +1,12 @@
 // Date-time values: calendar arithmetic, rounding, formatting and reading back.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <time.h>
 #include <unistd.h>
 
 #include <cmath>
 #include <string>
 
+#include "TestSupport.h"
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/Exceptions.h"
 
@@ -259,30 +259,26 @@ TEST_F(DateTimeTest, OtherConventions) {
 // second (the zone is looked up again at most once a second). Only the offset between two
 // readings of the same clock is compared, never a particular date.
 TEST(SystemClockTest, LocalTimeFollowsTheZoneAndItsChange) {
-  const char* saved = getenv("TZ");
-  const std::string old = saved ? saved : "";
   auto offsetHours = [] {
     const double utc = 25569.0 + static_cast<double>(time(nullptr)) / 86400.0;
     return std::lround((SystemClockNow() - utc) * 24.0);
   };
-  setenv("TZ", "UTC0", 1);
-  tzset();
-  bool utcSeen = false;
-  for (int i = 0; i < 30 && !utcSeen; ++i) {
-    utcSeen = offsetHours() == 0;
-    if (!utcSeen) usleep(100000);
+  {
+    ScopedEnv utcZone("TZ", "UTC0");
+    tzset();
+    bool utcSeen = false;
+    for (int i = 0; i < 30 && !utcSeen; ++i) {
+      utcSeen = offsetHours() == 0;
+      if (!utcSeen) usleep(100000);
+    }
+    EXPECT_TRUE(utcSeen);
+    ScopedEnv eastZone("TZ", "CST-8");  // eight hours east, no summer time
+    long seen = 0;
+    for (int i = 0; i < 30 && seen != 8; ++i) {
+      seen = offsetHours();
+      if (seen != 8) usleep(100000);
+    }
+    EXPECT_EQ(seen, 8) << "the new zone within three seconds";
   }
-  EXPECT_TRUE(utcSeen);
-  setenv("TZ", "CST-8", 1);  // eight hours east, no summer time
-  long seen = 0;
-  for (int i = 0; i < 30 && seen != 8; ++i) {
-    seen = offsetHours();
-    if (seen != 8) usleep(100000);
-  }
-  EXPECT_EQ(seen, 8) << "the new zone within three seconds";
-  if (saved)
-    setenv("TZ", old.c_str(), 1);
-  else
-    unsetenv("TZ");
-  tzset();
+  tzset();  // the zone the process had
 }

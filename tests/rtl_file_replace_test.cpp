@@ -8,11 +8,11 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
 
+#include "KilledSave.h"
 #include "ScratchFolder.h"
 #include "platform/rtl/FileReplace.h"
 #include "platform/rtl/TextFile.h"
@@ -27,27 +27,6 @@ class FileReplaceTest : public ScratchFolderTest {
     FileReplaceSeams() = ReplaceSeams{};
     ScratchFolderTest::TearDown();
   }
-
-  // Runs the save in a child process that dies, as a kill would take it, when the save
-  // reaches the step; returns the child's pid, gone by then.
-  static pid_t SaveKilledAt(ReplaceStep step, const std::function<void()>& save) {
-    pid_t child = fork();
-    if (child == 0) {
-      FileReplaceSeams().hook = [step](ReplaceStep reached, const std::string&) {
-        if (reached == step) _exit(0);
-      };
-      try {
-        save();
-      } catch (...) {
-      }
-      _exit(3);  // the save never reached the step
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the save did not reach the step";
-    return child;
-  }
-
 };
 
 TEST_F(FileReplaceTest, ASaveKilledMidwayLeavesTheOldFileAndTheNextSaveLeavesNothingElse) {
@@ -69,7 +48,9 @@ TEST_F(FileReplaceTest, ASaveKilledMidwayLeavesTheOldFileAndTheNextSaveLeavesNot
     const std::string path = PathOf("a.List");
     Write(path, "old\r\n");
     FileReplaceSeams().namelessFiles = c.nameless;
-    pid_t dead = SaveKilledAt(c.step, [&] { SaveLines(path, lines); });
+    const KilledSave killed = SaveKilledAt(c.step, [&] { SaveLines(path, lines); });
+    EXPECT_TRUE(killed.diedAtStep) << "the save did not reach the step";
+    const pid_t dead = killed.pid;
 
     EXPECT_EQ(Read(path), "old\r\n");
     std::vector<std::string> entries = Entries();

@@ -7,8 +7,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -29,14 +27,9 @@ class IniFileTest : public ScratchFolderTest {
     path_ = PathOf("tamiro.ini");
   }
 
-  std::string Read() const {
-    std::ifstream in(path_, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  }
+  std::string Read() const { return ReadBytes(path_); }
   // Rewrites the file in place, keeping its inode, as an editor might.
-  void Overwrite(const std::string& bytes) const {
-    std::ofstream(path_, std::ios::binary | std::ios::trunc) << bytes;
-  }
+  void Overwrite(const std::string& bytes) const { WriteBytes(path_, bytes); }
   timespec ModifiedTime() const {
     struct stat st {};
     stat(path_.c_str(), &st);
@@ -262,13 +255,8 @@ namespace {
 // One pass over many keys checks the file once; the next pass sees what changed.
 TEST(IniReadPassTest, ChecksOncePerPassAndAgainInANestedPass) {
   TempFolder folder("tamiro-ini-pass");
-  const std::string& dir = folder.Path();
-  std::string path = dir + "/pass.ini";
-  auto write = [&](const char* text) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    std::fputs(text, f);
-    std::fclose(f);
-  };
+  const std::string path = folder.PathOf("pass.ini");
+  auto write = [&](const char* text) { WriteBytes(path, text); };
   write("[a]\r\nk=1\r\n");
   TIniFile ini(path);
   {
@@ -304,8 +292,7 @@ namespace {
 // copy must be what a fresh reader parses from the file.
 TEST(IniAppendTest, AppendedWritesReadTheSameAsAFreshParse) {
   TempFolder folder("tamiro-ini-append");
-  const std::string& dir = folder.Path();
-  std::string path = dir + "/append.ini";
+  const std::string path = folder.PathOf("append.ini");
   TIniFile writer(path);
   writer.WriteString("0", "FDatetime", "08:00:00");
   writer.WriteString("0", "FShijian", " \"起床\" ");
@@ -322,9 +309,7 @@ TEST(IniAppendTest, AppendedWritesReadTheSameAsAFreshParse) {
       EXPECT_EQ(writer.ReadString(section, key), fresh.ReadString(section, key));
     }
   EXPECT_EQ(fresh.ReadString("0", "FShijian"), "起床");
-  std::ifstream in(path, std::ios::binary);
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  EXPECT_EQ(bytes, Utf8ToGbk("[0]\r\nFDatetime=08:00:00\r\nFShijian= \"起床\" \r\nFNzls=late.mp3\r\n"
+  EXPECT_EQ(ReadBytes(path), Utf8ToGbk("[0]\r\nFDatetime=08:00:00\r\nFShijian= \"起床\" \r\nFNzls=late.mp3\r\n"
                              "[1]\r\nFNxfs=周末\r\nFDatetime=09:00:00\r\n[[odd]]\r\nk=v\r\n"));
 }
 
@@ -337,18 +322,13 @@ namespace {
 // the file as soon as it is written.
 TEST(IniAppendTest, ChangesFromOutsideBetweenAppendsAreKept) {
   TempFolder folder("tamiro-ini-outside");
-  const std::string& dir = folder.Path();
-  std::string path = dir + "/outside.ini";
+  const std::string path = folder.PathOf("outside.ini");
   auto put = [&](const std::string& text, bool replace) {
     std::string target = replace ? path + ".new" : path;
     std::FILE* f = std::fopen(target.c_str(), replace ? "wb" : "ab");
     std::fputs(text.c_str(), f);
     std::fclose(f);
     if (replace) std::rename(target.c_str(), path.c_str());
-  };
-  auto read = [&] {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   };
   const struct {
     const char* what;
@@ -368,7 +348,7 @@ TEST(IniAppendTest, ChangesFromOutsideBetweenAppendsAreKept) {
     writer.WriteString("1", "a", "1");
     c.outside();
     writer.WriteString("1", "b", "2");
-    EXPECT_EQ(read(), c.after);
+    EXPECT_EQ(ReadBytes(path), c.after);
   }
 
   std::remove(path.c_str());

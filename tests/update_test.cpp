@@ -44,7 +44,7 @@ TEST_F(UpdateTest, AFailedRequestTellsTheUserLeavesTheFileAndGivesTheButtonBack)
       {"no HTTP reply", "SSH-2.0-OpenSSH_9.2\r\n\r\n"},
   };
   server_->Serve("/moved.htm", valid);
-  WriteFile(ProgramIni(), "old page");
+  WriteBytes(ProgramIni(), "old page");
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Ui().Boxes.clear();
@@ -123,7 +123,7 @@ TEST_F(UpdateTest, YesBringsTheUpdaterUpToDateStartsItAndClosesTheWindow) {
     fs::remove(Updater());
     if (c.local != Local::Missing) {
       // One as new as the published one is that one, signature and all.
-      WriteFile(Updater(), c.local == Local::SameAsPublished ? newUpdater : "old updater");
+      WriteBytes(Updater(), c.local == Local::SameAsPublished ? newUpdater : "old updater");
       SetFileTime(Updater(), c.local == Local::SameAsPublished ? "2026-02-20 09:30:00" : "2026-02-20 09:29:59");
     }
     if (c.scheduleRunning) {
@@ -158,7 +158,7 @@ TEST_F(UpdateTest, AFailedUpdaterDownloadKeepsTheOldUpdaterAndTheProgramRunning)
   server_->Serve(kUpdaterPage, PageServer::Ok(updaterPage));
   // Part of the new updater arrives, then the connection breaks.
   server_->Serve(kUpdater, "HTTP/1.1 200 OK\r\nContent-Length: 4000\r\nConnection: close\r\n\r\nMZ partial");
-  WriteFile(Updater(), "old updater");
+  WriteBytes(Updater(), "old updater");
   SetFileTime(Updater(), "2026-01-01 00:00:00");
   Ui().AnswerBox(IDYES);
   Ui().AnswerBox(IDOK);

@@ -40,7 +40,7 @@ TEST_F(UpdateTest, AServerThatCannotBeTrustedOrStallsOrFloodsIsAFailedRequest) {
       {"body announced larger than a page may be", Transport::Tls, nullptr,
        "HTTP/1.1 200 OK\r\nContent-Length: 1048577\r\n\r\n[Tamiro]\r\n", Then::Stall, true},
   };
-  WriteFile(ProgramIni(), "old page");
+  WriteBytes(ProgramIni(), "old page");
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Ui().Boxes.clear();
@@ -81,7 +81,7 @@ TEST_F(UpdateTest, PagesAndTheUpdaterAreTakenUpToTheirLimitsAndNoFurther) {
     RestartAt("2026-03-02 08:15:30");
     UpdateLimits() = UpdateSizeLimits{1000, 5000};
     fs::remove(ProgramIni());
-    WriteFile(Updater(), "old updater");
+    WriteBytes(Updater(), "old updater");
     SetFileTime(Updater(), "2026-01-01 00:00:00");
     if (c.resource == Resource::Page) {
       std::string page = ProgramPage("2026-3-1 12:00:00") + "Note=";
@@ -138,7 +138,7 @@ TEST_F(UpdateTest, AnUpdaterWithoutTheReleasesSignatureIsNeverStarted) {
     server_->Serve(kProgramPage, PageServer::Ok(ProgramPage("2099-1-1 00:00:00")));
     server_->Serve(kUpdaterPage, PageServer::Ok(UpdaterPage("2026-2-20 9:30:00", c.signature)));
     server_->Serve(kUpdater, PageServer::Ok(c.served));
-    WriteFile(Updater(), c.local);
+    WriteBytes(Updater(), c.local);
     chmod(Updater().c_str(), 0755);
     SetFileTime(Updater(), c.localOlder ? "2026-02-20 09:29:59" : "2026-02-20 09:30:00");
     Ui().AnswerBox(IDYES);
@@ -208,7 +208,7 @@ TEST_F(UpdateTest, TheSigningToolsKeyAndLineAreWhatTheCheckAccepts) {
   };
   const std::string tool = TAMIRO_SIGN_TOOL, key = Root() + "/release.key", file = Root() + "/Update.exe";
   const std::string updater = "MZ signed by the tool";
-  WriteFile(file, updater);
+  WriteBytes(file, updater);
   UpdatePublicKey() = run(tool + " keygen " + key);
   const std::string line = run(tool + " sign " + key + " " + file);
   ASSERT_EQ(line.rfind("Update_Signature=", 0), 0u) << line;

@@ -5,7 +5,6 @@
 // Every timed action counts until the window has handled what the action left pending and
 // painted the list again: the time the user would see the window frozen.
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 #include <unistd.h>
 
 #include <QAbstractScrollArea>
@@ -17,6 +16,7 @@
 #include <memory>
 #include <string>
 
+#include "BenchFolder.h"
 #include "app/Process.h"
 #include "app/Unit_Tamiro.h"
 #include "app/Unit_Var.h"
@@ -58,28 +58,14 @@ BenchBackend* ui = nullptr;
 // generated record-list files, one per size.
 class Scratch {
  public:
-  Scratch() {
-    std::string pattern = (fs::temp_directory_path() / "qt_window_bench_XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("no temp dir");
-    root_ = pattern;
-    for (const char* dir : {"prog", "work", "config", "run"}) fs::create_directories(root_ / dir);
-    setenv("XDG_CONFIG_HOME", (root_ / "config").c_str(), 1);
-    setenv("XDG_RUNTIME_DIR", (root_ / "run").c_str(), 1);
-    fs::current_path(root_ / "work");
-  }
-  ~Scratch() {
-    std::error_code ignored;
-    fs::current_path(fs::temp_directory_path(), ignored);
-    fs::remove_all(root_, ignored);
-  }
-  std::string ProgramDir() const { return (root_ / "prog").string() + "/"; }
+  std::string ProgramDir() const { return folder_.ProgramDir(); }
 
   // Every-day records, all ticked, at a time of day half a day away, so none rings while
   // the benchmark runs.
   const std::string& ListFile(int rows) {
     auto it = lists_.find(rows);
     if (it != lists_.end()) return it->second;
-    std::string path = (root_ / ("records" + std::to_string(rows) + ".List")).string();
+    std::string path = (folder_.Root() / ("records" + std::to_string(rows) + ".List")).string();
     ReplaceFileBytes(path, Utf8ToGbk(ListText(rows)), SyncMode::LeaveToSystem);
     return lists_.emplace(rows, path).first->second;
   }
@@ -88,7 +74,7 @@ class Scratch {
   const std::string& HugeCellFile(int bytes) {
     auto it = huge_.find(bytes);
     if (it != huge_.end()) return it->second;
-    std::string path = (root_ / ("huge" + std::to_string(bytes) + ".List")).string();
+    std::string path = (folder_.Root() / ("huge" + std::to_string(bytes) + ".List")).string();
     std::vector<std::string> lines;
     for (int i = 0; i < 10; ++i) {
       AlarmRecord record = QuietRecord(i);
@@ -120,7 +106,7 @@ class Scratch {
     return text;
   }
 
-  fs::path root_;
+  BenchFolder folder_{"qt_window_bench"};
   std::map<int, std::string> lists_;
   std::map<int, std::string> huge_;
 };

@@ -10,8 +10,6 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
-#include <fstream>
-#include <sstream>
 #include <thread>
 
 #include "PageServer.h"
@@ -66,7 +64,8 @@ pid_t StartProbe(const std::string& root, const PageServer& server) {
 TEST(UpdateQuitTest, ATerminationSignalDuringAStalledRequestClosesTheProgramInOrder) {
   for (int signal : {SIGTERM, SIGINT}) {
     SCOPED_TRACE(strsignal(signal));
-    const std::string root = MakeTempFolder("tamiro-quit-test");
+    const TempFolder folder("tamiro-quit-test");
+    const std::string& root = folder.Path();
     for (const char* sub : {"/config", "/run", "/work"}) fs::create_directories(root + sub);
     fs::permissions(root + "/run", fs::perms::owner_all);
     {
@@ -89,11 +88,7 @@ TEST(UpdateQuitTest, ATerminationSignalDuringAStalledRequestClosesTheProgramInOr
       EXPECT_TRUE(asked) << "the probe never asked the server";
       EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
     }
-    std::ifstream in(root + "/work/Tamiro.Log", std::ios::binary);
-    std::stringstream log;
-    log << in.rdbuf();
-    EXPECT_NE(log.str().find(Utf8ToGbk("(程序退出)谢谢使用Velora！")), std::string::npos) << GbkToUtf8(log.str());
-    std::error_code ignored;
-    fs::remove_all(root, ignored);
+    const std::string log = ReadBytes(root + "/work/Tamiro.Log");
+    EXPECT_NE(log.find(Utf8ToGbk("(程序退出)谢谢使用Velora！")), std::string::npos) << GbkToUtf8(log);
   }
 }
