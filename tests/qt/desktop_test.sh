@@ -84,7 +84,18 @@ sleep 0.1
 touch "$work/stop"
 # (A sample the X server answered only in part, while the window changed, is passed over.)
 moved=$(awk -v place="$expected" '$2 ~ /^-?[0-9]+,-?[0-9]+$/ && $2 != place' "$work/seen" | sort -u)
-[[ -z $moved ]] || fail "the frame moved: $moved"
+[[ -z $moved ]] || fail "the frame moved: $moved; seen, in order: $(uniq "$work/seen" | tr '\n' ';')"
+
+# Moved by the user (here by the window manager, as a drag would), the window stays there when folded.
+xdotool windowmove "$id" 300 150
+wait_for 50 bash -c "observe $id | grep -qv ' $expected '" || fail "the window could not be moved"
+read -r _ dragged _ < <(observe "$id")
+click_settings
+wait_for 50 bash -c "observe $id | grep -q '^534x407 '" || fail "the moved window did not unfold"
+read -r _ place _ < <(observe "$id")
+[[ $place == "$dragged" ]] || fail "unfolding took the moved window from $dragged to $place"
+click_settings
+wait_for 50 bash -c "observe $id | grep -q '^534x256 '" || fail "the moved window did not fold"
 
 # An assistive tool alone unfolds, chooses every day, writes the sound path and adds a record.
 timeout 60 /usr/bin/python3 "$here/atspi_client.py" "$work/cwd/ring.mp3" >"$work/atspi.log" 2>&1 \

@@ -5,6 +5,7 @@
 #include <QWindow>
 #include <QWindowStateChangeEvent>
 #include <functional>
+#include <optional>
 
 #include "platform/qt/QtConvert.h"
 #include "platform/qt/QtPeers.h"
@@ -77,16 +78,18 @@ class FormPeer : public Peer {
  protected:
   // Left and Top are the frame's; the client area is what the widgets live in. Before the
   // window exists, a move places its frame (the window manager keeps the frame's corner
-  // there, whatever the title bar); afterwards only a real change of place moves it, by the
-  // frame again, so folding and unfolding never shift the window.
+  // there, whatever the title bar); afterwards only a change of Left or Top moves it, by the
+  // frame again. Folding and unfolding never shift the window: not where the user dragged it,
+  // nor while Qt does not know the frame's size yet and reports the client's corner as the frame's.
   void PushGeometry() override {
     QSize client(std::max(0, form_.ClientWidth()), std::max(0, form_.ClientHeight()));
     if (widget_->minimumSize() != client || widget_->maximumSize() != client) widget_->setFixedSize(client);
     QPoint frame(form_.Left(), form_.Top());
     if (!widget_->testAttribute(Qt::WA_WState_Created))
       widget_->move(frame);
-    else if (QWindow* window = widget_->windowHandle(); window && window->framePosition() != frame)
+    else if (QWindow* window = widget_->windowHandle(); window && frame != pushedFrame_)
       window->setFramePosition(frame);
+    pushedFrame_ = frame;
   }
   void PushVisible() override {}  // shown by the backend, hidden and restored with the application
   void PushColor() override {}
@@ -97,6 +100,7 @@ class FormPeer : public Peer {
 
  private:
   TForm& form_;
+  std::optional<QPoint> pushedFrame_;  // the place last given to the window
 };
 
 }  // namespace
